@@ -1,0 +1,3 @@
+#include "TempDir.h"
+
+TempDir::TempDir() : dir_(QDir::tempPath() + "/snapvale-test-XXXXXX") {}
