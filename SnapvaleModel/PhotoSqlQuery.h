@@ -1,0 +1,43 @@
+#pragma once
+
+#include "NVXPhotoData.h"
+#include "PhotoSqlSchema.h"
+#include "SqliteDatabase.h"
+
+#include <QString>
+
+#include <memory>
+
+// The query operations shared by every release family's query set. A query
+// set opens the working copy of the device database when it is made, runs
+// read-only statements built from the family's schema, and closes the
+// database when it is destroyed. Every list answer is new and never null;
+// a statement that fails (say, a table of another family) yields no rows.
+class PhotoSqlQuery {
+public:
+    explicit PhotoSqlQuery(const QString &path);
+    virtual ~PhotoSqlQuery();
+    PhotoSqlQuery(const PhotoSqlQuery &) = delete;
+    PhotoSqlQuery &operator=(const PhotoSqlQuery &) = delete;
+
+    SqliteDatabase *db() const { return db_.get(); }
+    void setDb(std::unique_ptr<SqliteDatabase> db) { db_ = std::move(db); }
+
+protected:
+    int photoLibraryKey();
+    NVXPhotoList cameraRoll(const PhotoSqlSchema &s);
+    NVXPhotoList photoStream(const PhotoSqlSchema &s);
+    NVXPhotoList photoLibrary(const PhotoSqlSchema &s);
+    NVXPhotoList othersAlbum(const PhotoSqlSchema &s);
+    NVXPhotoList importAlbum(const PhotoSqlSchema &s, int key);
+    NVXPhotoList othersPhoto(const PhotoSqlSchema &s, int albumKey);
+
+private:
+    // Z_PK of the last row the statement answers; -1 for none.
+    int lastKey(const QString &sql);
+    NVXPhotoList memberList(const PhotoSqlSchema &s, int key);
+    NVXPhotoList categoryRows(const PhotoSqlSchema &s, const QString &sql);
+    NVXPhotoList albumRows(const PhotoSqlSchema &s, SqliteStatement &st);
+
+    std::unique_ptr<SqliteDatabase> db_;
+};
