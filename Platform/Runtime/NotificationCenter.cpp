@@ -12,11 +12,12 @@ struct NotificationCenter::Entry {
     NotificationCenter::Handler handler;
 
     // Per-entry call bookkeeping, guarded by its own mutex (never held while
-    // the handler runs).
+    // the handler runs). Lock order: the centre's mutex_ before m.
     std::mutex m;
     std::condition_variable idle;
     bool alive = true;
     std::vector<std::thread::id> callers; // threads currently inside handler
+    std::vector<std::thread::id> parked;  // callers blocked in retire() of this entry
 
     bool matches(const QString &n, const void *obj) const
     {
@@ -47,67 +48,76 @@ NotificationCenter::Token NotificationCenter::addObserver(const void *owner, con
     return entry->token;
 }
 
-void NotificationCenter::retire(const std::vector<std::shared_ptr<Entry>> &removed)
+void NotificationCenter::retire(const EntryList &removed)
 {
     const auto self = std::this_thread::get_id();
+    auto contains = [](const std::vector<std::thread::id> &ids, std::thread::id id) {
+        return std::find(ids.begin(), ids.end(), id) != ids.end();
+    };
     for (const auto &e : removed) {
         std::unique_lock lock(e->m);
         e->alive = false;
-        // Wait for calls running on other threads; a call on this thread is
-        // the handler removing itself (or a caller up the stack) and must not
-        // be waited for.
+        if (!contains(e->callers, self)) {
+            e->idle.wait(lock, [&] { return e->callers.empty(); });
+            continue;
+        }
+        // This thread is inside the handler being removed (it removes itself,
+        // or a handler it posted to removes it). Its own call cannot finish
+        // first, so wait only for the calls on other threads, and do not wait
+        // for calls that are themselves parked here removing the same entry:
+        // they would wait for us in turn.
+        e->parked.push_back(self);
+        e->idle.notify_all();
         e->idle.wait(lock, [&] {
-            return std::all_of(e->callers.begin(), e->callers.end(),
-                               [&](std::thread::id id) { return id == self; });
+            return std::all_of(e->callers.begin(), e->callers.end(), [&](std::thread::id id) {
+                return id == self || contains(e->parked, id);
+            });
         });
+        e->parked.erase(std::find(e->parked.begin(), e->parked.end(), self));
     }
+}
+
+template <typename Pred>
+void NotificationCenter::removeMatching(Pred pred)
+{
+    EntryList removed;
+    {
+        std::lock_guard lock(mutex_);
+        // Registrations dropped earlier whose calls may still be running.
+        std::erase_if(retiring_, [](const auto &w) { return w.expired(); });
+        for (const auto &w : retiring_) {
+            if (auto e = w.lock(); e && pred(*e))
+                removed.push_back(std::move(e));
+        }
+        auto it = std::stable_partition(entries_.begin(), entries_.end(),
+                                        [&](const auto &e) { return !pred(*e); });
+        for (auto j = it; j != entries_.end(); ++j) {
+            retiring_.push_back(*j);
+            removed.push_back(std::move(*j));
+        }
+        entries_.erase(it, entries_.end());
+    }
+    retire(removed);
 }
 
 void NotificationCenter::removeObserver(Token token)
 {
-    std::vector<std::shared_ptr<Entry>> removed;
-    {
-        std::lock_guard lock(mutex_);
-        auto it = std::find_if(entries_.begin(), entries_.end(),
-                               [&](const auto &e) { return e->token == token; });
-        if (it != entries_.end()) {
-            removed.push_back(*it);
-            entries_.erase(it);
-        }
-    }
-    retire(removed);
+    removeMatching([&](const Entry &e) { return e.token == token; });
 }
 
 void NotificationCenter::removeObserver(const void *owner)
 {
-    std::vector<std::shared_ptr<Entry>> removed;
-    {
-        std::lock_guard lock(mutex_);
-        auto it = std::stable_partition(entries_.begin(), entries_.end(),
-                                        [&](const auto &e) { return e->owner != owner; });
-        removed.assign(it, entries_.end());
-        entries_.erase(it, entries_.end());
-    }
-    retire(removed);
+    removeMatching([&](const Entry &e) { return e.owner == owner; });
 }
 
 void NotificationCenter::removeObserver(const void *owner, const QString &name)
 {
-    std::vector<std::shared_ptr<Entry>> removed;
-    {
-        std::lock_guard lock(mutex_);
-        auto it = std::stable_partition(entries_.begin(), entries_.end(), [&](const auto &e) {
-            return !(e->owner == owner && e->name == name);
-        });
-        removed.assign(it, entries_.end());
-        entries_.erase(it, entries_.end());
-    }
-    retire(removed);
+    removeMatching([&](const Entry &e) { return e.owner == owner && e.name == name; });
 }
 
 void NotificationCenter::post(const QString &name, const void *object, const QVariantMap &userInfo)
 {
-    std::vector<std::shared_ptr<Entry>> targets;
+    EntryList targets;
     {
         std::lock_guard lock(mutex_);
         for (const auto &e : entries_) {

@@ -24,8 +24,17 @@ struct Notification {
 // held while a handler runs, so handlers may post, add or remove observers.
 // Removal takes effect at once: after removeObserver() returns, no new call of
 // a removed handler begins, and calls already running on other threads have
-// finished (a handler removing itself from inside its own call is not waited
-// for). That makes it safe to remove an observer in its owner's destructor.
+// finished. That makes it safe to remove an observer in its owner's destructor.
+// This also holds when the registration was already dropped by someone else
+// (for example a handler that removed itself and is still running): removal by
+// token or owner still waits for such calls.
+//
+// A handler removing its own registration waits for that registration's calls
+// on other threads too (its own call naturally goes on), except for calls
+// that are removing it at the same moment: of several calls removing one
+// registration at once, one goes on without waiting for the others. Two
+// handlers running at once on different threads must not remove each other's
+// registrations: each would wait for the other.
 class NotificationCenter {
 public:
     using Handler = std::function<void(const Notification &)>;
@@ -54,9 +63,14 @@ public:
 
 private:
     struct Entry;
-    void retire(const std::vector<std::shared_ptr<Entry>> &removed);
+    using EntryList = std::vector<std::shared_ptr<Entry>>;
+    template <typename Pred> void removeMatching(Pred pred);
+    void retire(const EntryList &removed);
 
     mutable std::mutex mutex_;
-    std::vector<std::shared_ptr<Entry>> entries_;
+    EntryList entries_;
+    // Registrations already dropped from entries_ that a post() may still be
+    // calling; a later removal matching them waits for those calls as well.
+    std::vector<std::weak_ptr<Entry>> retiring_;
     Token nextToken_ = 1;
 };
