@@ -74,15 +74,37 @@ NVXPhotoList PhotoSqlQuery::categoryRows(const PhotoSqlSchema &s, const QString 
     return list;
 }
 
-NVXPhotoList PhotoSqlQuery::memberList(const PhotoSqlSchema &s, int key)
+QString PhotoSqlQuery::memberStatement(const PhotoSqlSchema &s, int key)
 {
-    if (key == -1)
-        return makePhotoList();
     QString sql = s.columnList + PhotoSqlSchema::kFromAssets + s.membershipClause;
     if (key > 0)
         sql += QStringLiteral(" WHERE ") + s.albumPrefix + QString::number(key);
     sql += QStringLiteral(") AND ZTHUMBNAILINDEX>=0");
-    return categoryRows(s, sql);
+    return sql;
+}
+
+QString PhotoSqlQuery::libraryStatement(const PhotoSqlSchema &s, int roll, int stream)
+{
+    QString sql = s.columnList + PhotoSqlSchema::kFromAssets + s.exclusionClause;
+    if (roll > 0 || stream > 0) {
+        sql += QStringLiteral(" WHERE ");
+        if (roll > 0) {
+            sql += s.albumPrefix + QString::number(roll);
+            if (stream > 0)
+                sql += QStringLiteral(" OR ") + s.albumPrefix + QString::number(stream);
+        } else {
+            sql += s.albumPrefix + QString::number(stream);
+        }
+    }
+    sql += QStringLiteral(") AND ZTHUMBNAILINDEX>=0");
+    return sql;
+}
+
+NVXPhotoList PhotoSqlQuery::memberList(const PhotoSqlSchema &s, int key)
+{
+    if (key == -1)
+        return makePhotoList();
+    return categoryRows(s, memberStatement(s, key));
 }
 
 NVXPhotoList PhotoSqlQuery::cameraRoll(const PhotoSqlSchema &s)
@@ -107,21 +129,8 @@ NVXPhotoList PhotoSqlQuery::photoLibrary(const PhotoSqlSchema &s)
     NVXPhotoList list = makePhotoList();
     const int stream = lastKey(PhotoSqlSchema::kPhotoStreamKey);
     const int roll = lastKey(PhotoSqlSchema::kCameraRollKey);
-    if ((stream & roll) != -1) {
-        QString sql = s.columnList + PhotoSqlSchema::kFromAssets + s.exclusionClause;
-        if (roll > 0 || stream > 0) {
-            sql += QStringLiteral(" WHERE ");
-            if (roll > 0) {
-                sql += s.albumPrefix + QString::number(roll);
-                if (stream > 0)
-                    sql += QStringLiteral(" OR ") + s.albumPrefix + QString::number(stream);
-            } else {
-                sql += s.albumPrefix + QString::number(stream);
-            }
-        }
-        sql += QStringLiteral(") AND ZTHUMBNAILINDEX>=0");
-        list = categoryRows(s, sql);
-    }
+    if ((stream & roll) != -1)
+        list = categoryRows(s, libraryStatement(s, roll, stream));
     logInfo("Query PhotoLibrary photodata end");
     return list;
 }

@@ -20,6 +20,12 @@ public:
     PhotoSqlQuery(const PhotoSqlQuery &) = delete;
     PhotoSqlQuery &operator=(const PhotoSqlQuery &) = delete;
 
+    // The category statements: members of the album with key `key` (no album
+    // condition for a key that is not positive), and the photo library
+    // excluding the camera-roll and photo-stream albums.
+    static QString memberStatement(const PhotoSqlSchema &s, int key);
+    static QString libraryStatement(const PhotoSqlSchema &s, int roll, int stream);
+
     SqliteDatabase *db() const { return db_.get(); }
     void setDb(std::unique_ptr<SqliteDatabase> db) { db_ = std::move(db); }
 

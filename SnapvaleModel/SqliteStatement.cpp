@@ -5,8 +5,9 @@
 #include <cstdio>
 
 namespace {
-// 2001-01-01 00:00:00 UTC, the epoch of the device database's dates.
-const QDateTime kDatabaseEpoch(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+// 2001-01-01 00:00:00 UTC, the epoch of the device database's dates, in
+// milliseconds since 1970.
+constexpr qint64 kDatabaseEpochMs = 978307200000LL;
 }
 
 SqliteStatement::SqliteStatement(sqlite3 *db, sqlite3_stmt *stmt) : db_(db), stmt_(stmt)
@@ -112,5 +113,5 @@ QDateTime SqliteStatement::dateValue(int column) const
     if (isNull(column))
         return QDateTime();
     const double seconds = sqlite3_column_double(stmt_, column);
-    return kDatabaseEpoch.addMSecs(qint64(seconds * 1000.0));
+    return QDateTime::fromMSecsSinceEpoch(kDatabaseEpochMs + qint64(seconds * 1000.0), Qt::UTC);
 }

@@ -8,8 +8,10 @@
 #include "SqliteDatabase.h"
 
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QTextStream>
+
+#include <charconv>
+#include <cstdio>
+#include <string>
 
 namespace {
 
@@ -44,8 +46,6 @@ QString bytesUuid(const QByteArray &bytes)
         return QString();
     return MyHelper::createPhotoUUID(MyHelper::NSdatatoNSString(bytes));
 }
-
-QJsonValue text(const QString &s) { return s.isNull() ? QJsonValue(QJsonValue::Null) : QJsonValue(s); }
 
 } // namespace
 
@@ -109,93 +109,208 @@ QString LibraryListing::albumUuidText(const NVXPhotoData &a) const
 
 namespace {
 
-QJsonObject photoJson(const LibraryListing &l, const NVXPhotoData &p)
+// Output is appended straight into one buffer: listing tens of thousands of
+// photos through document objects costs several times the queries.
+class JsonOut {
+public:
+    std::string buf;
+
+    JsonOut &operator<<(const char *text)
+    {
+        buf += text;
+        return *this;
+    }
+    void number(qint64 value)
+    {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        buf.append(digits, size_t(end - digits));
+    }
+    // A JSON string (UTF-8, escaped) or null. Written through a pointer
+    // into room reserved up front: at most six output bytes per UTF-16 unit.
+    void string(const QString &s)
+    {
+        if (s.isNull()) {
+            buf += "null";
+            return;
+        }
+        const size_t start = buf.size();
+        buf.resize(start + 2 + 6 * size_t(s.size()));
+        char *o = buf.data() + start;
+        *o++ = '"';
+        const char16_t *p = reinterpret_cast<const char16_t *>(s.utf16());
+        const char16_t *end = p + s.size();
+        static const char hex[] = "0123456789abcdef";
+        for (; p < end; ++p) {
+            char32_t c = *p;
+            if (c < 0x80) {
+                if (c >= 0x20 && c != '"' && c != '\\') {
+                    *o++ = char(c);
+                    continue;
+                }
+                *o++ = '\\';
+                switch (c) {
+                case '"': *o++ = '"'; break;
+                case '\\': *o++ = '\\'; break;
+                case '\n': *o++ = 'n'; break;
+                case '\r': *o++ = 'r'; break;
+                case '\t': *o++ = 't'; break;
+                default:
+                    *o++ = 'u';
+                    *o++ = '0';
+                    *o++ = '0';
+                    *o++ = hex[c >> 4];
+                    *o++ = hex[c & 0xF];
+                }
+                continue;
+            }
+            if (QChar::isHighSurrogate(c) && p + 1 < end && QChar::isLowSurrogate(p[1]))
+                c = QChar::surrogateToUcs4(char16_t(c), *++p);
+            else if (QChar::isSurrogate(c))
+                c = 0xFFFD; // a lone surrogate is not text
+            if (c < 0x800) {
+                *o++ = char(0xC0 | (c >> 6));
+            } else if (c < 0x10000) {
+                *o++ = char(0xE0 | (c >> 12));
+                *o++ = char(0x80 | ((c >> 6) & 0x3F));
+            } else {
+                *o++ = char(0xF0 | (c >> 18));
+                *o++ = char(0x80 | ((c >> 12) & 0x3F));
+                *o++ = char(0x80 | ((c >> 6) & 0x3F));
+            }
+            *o++ = char(0x80 | (c & 0x3F));
+        }
+        *o++ = '"';
+        buf.resize(size_t(o - buf.data()));
+    }
+    void field(const char *key, qint64 value, bool first = false)
+    {
+        key_(key, first);
+        number(value);
+    }
+    void field(const char *key, const QString &value)
+    {
+        key_(key, false);
+        string(value);
+    }
+
+private:
+    void key_(const char *key, bool first)
+    {
+        if (!first)
+            buf += ',';
+        buf += '"';
+        buf += key;
+        buf += "\":";
+    }
+};
+
+void appendPhotoJson(JsonOut &out, const LibraryListing &l, const NVXPhotoData &p)
 {
-    QJsonObject o;
-    o["key"] = p.photoZpk;
-    o["kind"] = p.photoKind;
-    o["subtype"] = p.photoKindSubtype;
-    o["uuid"] = text(l.photoUuidText(p));
-    o["directory"] = text(p.photoPath);
-    o["name"] = text(p.photoName);
-    o["title"] = text(p.photoTitle);
-    o["modified"] = p.photoDateData;
-    o["modifiedText"] = MyHelper::dateToString(quint64(qint64(p.photoDateData)));
-    o["size"] = p.photoSize;
-    o["width"] = p.photoWidth;
-    o["height"] = p.photoHeight;
-    o["orientation"] = p.photoRiginal;
-    return o;
+    out << "{";
+    out.field("key", p.photoZpk, true);
+    out.field("kind", p.photoKind);
+    out.field("subtype", p.photoKindSubtype);
+    out.field("uuid", l.photoUuidText(p));
+    out.field("directory", p.photoPath);
+    out.field("name", p.photoName);
+    out.field("title", p.photoTitle);
+    out.field("modified", p.photoDateData);
+    out.field("modifiedText", MyHelper::dateToString(quint64(qint64(p.photoDateData))));
+    out.field("size", p.photoSize);
+    out.field("width", p.photoWidth);
+    out.field("height", p.photoHeight);
+    out.field("orientation", p.photoRiginal);
+    out << "}";
 }
 
-QJsonArray listJson(const LibraryListing &l, const NVXPhotoList &list)
+void appendListJson(JsonOut &out, const LibraryListing &l, const NVXPhotoList &list, const char *indent)
 {
-    QJsonArray a;
-    for (const auto &p : *list)
-        a.append(photoJson(l, *p));
-    return a;
+    out << "[";
+    bool first = true;
+    for (const auto &p : *list) {
+        out << (first ? "\n" : ",\n") << indent;
+        appendPhotoJson(out, l, *p);
+        first = false;
+    }
+    if (!first)
+        out << "\n" << (indent + 2);
+    out << "]";
 }
 
 } // namespace
 
-QJsonObject LibraryListing::toJson() const
+std::string LibraryListing::toJson() const
 {
-    QJsonObject root;
-    root["database"] = path_;
-    root["iosVersion"] = version_;
-    root["family"] = family_;
-    root["cameraRoll"] = listJson(*this, cameraRoll_);
-    root["photoStream"] = listJson(*this, photoStream_);
-    root["photoLibrary"] = listJson(*this, photoLibrary_);
-    QJsonArray albums;
+    JsonOut out;
+    out.buf.reserve(size_t(1024 + 400 * (cameraRoll_->size() + photoStream_->size() + photoLibrary_->size())));
+    out << "{\n  \"database\": ";
+    out.string(path_);
+    out << ",\n  \"iosVersion\": ";
+    out.string(version_);
+    out << ",\n  \"family\": ";
+    out.number(family_);
+    out << ",\n  \"cameraRoll\": ";
+    appendListJson(out, *this, cameraRoll_, "    ");
+    out << ",\n  \"photoStream\": ";
+    appendListJson(out, *this, photoStream_, "    ");
+    out << ",\n  \"photoLibrary\": ";
+    appendListJson(out, *this, photoLibrary_, "    ");
+    out << ",\n  \"albums\": [";
+    bool first = true;
     for (const Album &a : albums_) {
-        QJsonObject o;
-        o["key"] = a.album->albumZpk;
-        o["kind"] = a.album->albumKind;
-        o["title"] = text(a.album->albumTitle);
-        o["uuid"] = text(albumUuidText(*a.album));
-        o["count"] = a.album->photoCounts;
-        o["photos"] = listJson(*this, a.photos);
-        albums.append(o);
+        out << (first ? "\n    {" : ",\n    {");
+        out.field("key", a.album->albumZpk, true);
+        out.field("kind", a.album->albumKind);
+        out.field("title", a.album->albumTitle);
+        out.field("uuid", albumUuidText(*a.album));
+        out.field("count", a.album->photoCounts);
+        out << ",\"photos\":";
+        appendListJson(out, *this, a.photos, "        ");
+        out << "}";
+        first = false;
     }
-    root["albums"] = albums;
-    return root;
+    out << (first ? "]\n}\n" : "\n  ]\n}\n");
+    return std::move(out.buf);
 }
-
 namespace {
 
-void writePhotos(QTextStream &out, const LibraryListing &l, const NVXPhotoList &list)
+void appendPhotoText(QByteArray &out, const LibraryListing &l, const NVXPhotoList &list)
 {
     for (const auto &p : *list) {
         const QString uuid = l.photoUuidText(*p);
-        out << "  key=" << p->photoZpk << " kind=" << p->photoKind << " subtype=" << p->photoKindSubtype
-            << " uuid=" << (uuid.isNull() ? QStringLiteral("(none)") : uuid) << " directory=" << p->photoPath
-            << " name=" << p->photoName << " title=" << p->photoTitle << " modified=" << p->photoDateData << " ("
-            << MyHelper::dateToString(quint64(qint64(p->photoDateData))) << ") size=" << p->photoSize
-            << " width=" << p->photoWidth << " height=" << p->photoHeight << " orientation=" << p->photoRiginal
-            << '\n';
+        out += "  key=" + QByteArray::number(p->photoZpk) + " kind=" + QByteArray::number(p->photoKind) +
+               " subtype=" + QByteArray::number(p->photoKindSubtype) +
+               " uuid=" + (uuid.isNull() ? QByteArray("(none)") : uuid.toUtf8()) + " directory=" +
+               p->photoPath.toUtf8() + " name=" + p->photoName.toUtf8() + " title=" + p->photoTitle.toUtf8() +
+               " modified=" + QByteArray::number(p->photoDateData) + " (" +
+               MyHelper::dateToString(quint64(qint64(p->photoDateData))).toUtf8() +
+               ") size=" + QByteArray::number(p->photoSize) + " width=" + QByteArray::number(p->photoWidth) +
+               " height=" + QByteArray::number(p->photoHeight) +
+               " orientation=" + QByteArray::number(p->photoRiginal) + '\n';
     }
 }
 
+QByteArray count(const NVXPhotoList &list) { return QByteArray::number(list->size()) + " items\n"; }
+
 } // namespace
 
-QString LibraryListing::toText() const
+QByteArray LibraryListing::toText() const
 {
-    QString s;
-    QTextStream out(&s);
-    out << "Library " << path_ << " (iOS " << version_ << ", family " << family_ << ")\n";
-    out << "Camera Roll: " << cameraRoll_->size() << " items\n";
-    writePhotos(out, *this, cameraRoll_);
-    out << "Photo Stream: " << photoStream_->size() << " items\n";
-    writePhotos(out, *this, photoStream_);
-    out << "Photo Library: " << photoLibrary_->size() << " items\n";
-    writePhotos(out, *this, photoLibrary_);
+    QByteArray out;
+    out += "Library " + path_.toUtf8() + " (iOS " + version_.toUtf8() + ", family " +
+           QByteArray::number(family_) + ")\n";
+    out += "Camera Roll: " + count(cameraRoll_);
+    appendPhotoText(out, *this, cameraRoll_);
+    out += "Photo Stream: " + count(photoStream_);
+    appendPhotoText(out, *this, photoStream_);
+    out += "Photo Library: " + count(photoLibrary_);
+    appendPhotoText(out, *this, photoLibrary_);
     for (const Album &a : albums_) {
-        out << "Album \"" << a.album->albumTitle << "\" key=" << a.album->albumZpk << " kind=" << a.album->albumKind
-            << " uuid=" << albumUuidText(*a.album) << " count=" << a.album->photoCounts << ": " << a.photos->size()
-            << " items\n";
-        writePhotos(out, *this, a.photos);
+        out += "Album \"" + a.album->albumTitle.toUtf8() + "\" key=" + QByteArray::number(a.album->albumZpk) +
+               " kind=" + QByteArray::number(a.album->albumKind) + " uuid=" + albumUuidText(*a.album).toUtf8() +
+               " count=" + QByteArray::number(a.album->photoCounts) + ": " + count(a.photos);
+        appendPhotoText(out, *this, a.photos);
     }
-    out.flush();
-    return s;
+    return out;
 }

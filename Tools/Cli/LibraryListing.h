@@ -3,9 +3,11 @@
 #include "NVXPhotoData.h"
 #include "PhotoSqlSchema.h"
 
-#include <QJsonObject>
+#include <QByteArray>
 #include <QList>
 #include <QString>
+
+#include <string>
 
 // The whole photo library of one working copy, read with the query set that
 // a device version selects: the three category lists and every album with
@@ -32,8 +34,9 @@ public:
     QString photoUuidText(const NVXPhotoData &p) const;
     QString albumUuidText(const NVXPhotoData &a) const;
 
-    QJsonObject toJson() const;
-    QString toText() const;
+    // The listing as indented JSON (one photo a line) or as plain text.
+    std::string toJson() const;
+    QByteArray toText() const;
 
 private:
     QString path_;

@@ -5,7 +5,6 @@
 #include "LibraryListing.h"
 
 #include <QCoreApplication>
-#include <QJsonDocument>
 #include <QStringList>
 
 #include <cstdio>
@@ -38,15 +37,22 @@ int library(const QStringList &args)
     }
     if (path.isEmpty() || version.isEmpty())
         return usage();
-    LibraryListing listing;
+    // The listing lives until the process ends: tearing down tens of
+    // thousands of records one by one would only delay the exit.
+    auto *listing = new LibraryListing;
     QString error;
-    if (!listing.load(path, version, &error)) {
+    if (!listing->load(path, version, &error)) {
         std::fprintf(stderr, "snapvale-cli: %s\n", error.toUtf8().constData());
         return 1;
     }
-    const QByteArray out = json ? QJsonDocument(listing.toJson()).toJson(QJsonDocument::Indented)
-                                : listing.toText().toUtf8();
-    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    const QByteArray text = json ? QByteArray() : listing->toText();
+    const std::string jsonText = json ? listing->toJson() : std::string();
+    const char *data = json ? jsonText.data() : text.constData();
+    const size_t size = json ? jsonText.size() : size_t(text.size());
+    if (std::fwrite(data, 1, size, stdout) != size || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "snapvale-cli: could not write the listing\n");
+        return 1;
+    }
     return 0;
 }
 

@@ -138,7 +138,11 @@ bool PhotoLibraryGenerator::write(const LibraryDescription &d, const QString &pa
         " ZWIDTH INTEGER, ZDATECREATED TIMESTAMP, ZMODIFICATIONDATE TIMESTAMP, ZDIRECTORY VARCHAR,"
         " ZFILENAME VARCHAR,%3 ZUNIFORMTYPEIDENTIFIER VARCHAR, ZUUID %1);"
         "CREATE TABLE %4 (%5 INTEGER, %6 INTEGER, PRIMARY KEY (%5, %6));"
-        "CREATE INDEX %4_%6_INDEX ON %4 (%6, %5);")
+        "CREATE INDEX %4_%6_INDEX ON %4 (%6, %5);"
+        // The foreign-key indexes a device database carries.
+        "CREATE INDEX ZADDITIONALASSETATTRIBUTES_ZASSET_INDEX ON ZADDITIONALASSETATTRIBUTES (ZASSET);"
+        "CREATE INDEX ZGENERICASSET_ZADDITIONALATTRIBUTES_INDEX ON ZGENERICASSET (ZADDITIONALATTRIBUTES);"
+        "CREATE INDEX ZGENERICALBUM_ZKIND_INDEX ON ZGENERICALBUM (ZKIND);")
         .arg(uuidType, fam.hasTitle ? "" : " ZKINDSUBTYPE INTEGER,", fam.hasTitle ? " ZTITLE VARCHAR," : "", join,
              albumCol, assetCol);
     if (!db.exec(schema))
