@@ -1,5 +1,8 @@
 #include "MyHelper.h"
 
+#include "AppFolders.h"
+#include "VersionCompare.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +19,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
+#include <ctime>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -28,8 +33,6 @@ const QString kDateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 // allows for a decoded picture (256 MB at 4 bytes per pixel). Larger sizes
 // can only come from nonsense arguments and would exhaust memory.
 constexpr qint64 kMaxCanvasPixels = qint64(1) << 26;
-
-bool isAsciiDigit(QChar c) { return c.unicode() >= '0' && c.unicode() <= '9'; }
 
 // A path that cannot be handed to the C library unchanged.
 bool hasNul(const QString &path) { return path.contains(QChar(0)); }
@@ -90,36 +93,13 @@ bool pathTaken(const QString &path)
 
 // ---- Local folders ---------------------------------------------------------
 
-QString MyHelper::getAppSupportPath()
-{
-    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-                         + QStringLiteral("/com.norvix.Snapvale/Snapvale");
-    QDir().mkpath(path);  // errors ignored: callers fail on their own file operation
-    return path;
-}
+QString MyHelper::getAppSupportPath() { return AppFolders::supportPath(); }
 
-QString MyHelper::getAppTempPath()
-{
-    const QString path = getAppSupportPath() + QStringLiteral("/tmp");
-    QDir().mkpath(path);
-    return path;
-}
+QString MyHelper::getAppTempPath() { return AppFolders::tempPath(); }
 
 QString MyHelper::resourcePathOfAppDir(const QString &name, const QString &type)
 {
-    // The name must stay a single file name inside the support folder.
-    if (name.isEmpty() || name.contains(u'/') || type.contains(u'/') || hasNul(name) || hasNul(type))
-        return {};
-    const QString fileName = name + u'.' + type;
-    const QString path = getAppSupportPath() + u'/' + fileName;
-    if (!QFileInfo::exists(path)) {
-        // Seed files are compiled in read-only; the copy must be writable
-        // because the settings store updates it in place.
-        if (QFile::copy(QStringLiteral(":/seed/") + fileName, path))
-            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner
-                                            | QFile::ReadGroup | QFile::ReadOther);
-    }
-    return path;
+    return AppFolders::resourcePath(name, type);
 }
 
 qint32 MyHelper::getFileLength(const QString &path)
@@ -152,48 +132,7 @@ bool MyHelper::stringIsNilOrEmpty(const QString &string)
 
 // ---- Versions --------------------------------------------------------------
 
-int MyHelper::compareVersions(const QString &a, const QString &b)
-{
-    const qsizetype na = a.size();
-    const qsizetype nb = b.size();
-    qsizetype i = 0;
-    qsizetype j = 0;
-    while (i < na && j < nb) {
-        if (isAsciiDigit(a[i]) && isAsciiDigit(b[j])) {
-            // Compare the two digit runs by value without converting them:
-            // after the leading zeros, the longer run is the larger number,
-            // and runs of equal length compare digit by digit.
-            while (i < na && a[i] == u'0' && i + 1 < na && isAsciiDigit(a[i + 1]))
-                ++i;
-            while (j < nb && b[j] == u'0' && j + 1 < nb && isAsciiDigit(b[j + 1]))
-                ++j;
-            qsizetype ei = i;
-            while (ei < na && isAsciiDigit(a[ei]))
-                ++ei;
-            qsizetype ej = j;
-            while (ej < nb && isAsciiDigit(b[ej]))
-                ++ej;
-            const qsizetype la = ei - i;
-            const qsizetype lb = ej - j;
-            if (la != lb)
-                return la < lb ? -1 : 1;
-            for (; i < ei; ++i, ++j) {
-                if (a[i] != b[j])
-                    return a[i].unicode() < b[j].unicode() ? -1 : 1;
-            }
-            continue;  // equal values: keep going after both runs
-        }
-        if (a[i] != b[j])
-            return a[i].unicode() < b[j].unicode() ? -1 : 1;
-        ++i;
-        ++j;
-    }
-    if (i < na)
-        return 1;
-    if (j < nb)
-        return -1;
-    return 0;
-}
+int MyHelper::compareVersions(const QString &a, const QString &b) { return VersionCompare::compare(a, b); }
 
 int MyHelper::judgeVersion(const QString &version)
 {
@@ -249,18 +188,70 @@ QString MyHelper::getStringWithRegEx(const QString &text, const QString &pattern
 
 // ---- Dates -----------------------------------------------------------------
 
+namespace {
+
+// The instant "2001-01-01 08:00:00" in the computer's time zone, as seconds
+// since 1970. Worked out once per value of TZ: listing tens of thousands of
+// photos converts as many dates, and the C library converts from a cached
+// zone far faster than a date object that re-checks the zone every time.
+bool localReference2001(time_t *out)
+{
+    thread_local QByteArray key;
+    thread_local time_t reference = 0;
+    thread_local bool known = false;
+    const QByteArray tz = qgetenv("TZ");
+    if (!known || tz != key) {
+        tzset();
+        std::tm tm{};
+        tm.tm_year = 2001 - 1900;
+        tm.tm_mon = 0;
+        tm.tm_mday = 1;
+        tm.tm_hour = 8;
+        tm.tm_isdst = -1;
+        reference = std::mktime(&tm);
+        key = tz;
+        known = reference != time_t(-1);
+        if (!known)
+            return false;
+    }
+    *out = reference;
+    return true;
+}
+
+} // namespace
+
 QString MyHelper::dateToString(quint64 seconds)
 {
-    if (seconds > quint64(std::numeric_limits<qint64>::max() / 1000))
-        return {};
     // The reference is the local wall-clock time 08:00, so the shown text is
     // the database time as a wall clock eight hours ahead of UTC whatever
-    // the computer's zone.
-    const QDateTime reference = QDateTime::fromString(QStringLiteral("2001-01-01 08:00:00"), kDateFormat);
-    const QDateTime shown = reference.addSecs(static_cast<qint64>(seconds));
-    if (!shown.isValid())
+    // the computer's zone (apart from a daylight-saving change in between).
+    time_t reference = 0;
+    constexpr quint64 kLimit = quint64(1) << 40; // far beyond any four-digit year
+    if (seconds > kLimit || !localReference2001(&reference))
         return {};
-    return shown.toString(kDateFormat);
+    const time_t shown = reference + time_t(seconds);
+    std::tm tm{};
+    if (!localtime_r(&shown, &tm) || tm.tm_year + 1900 > 9999)
+        return {};
+    // "yyyy-MM-dd HH:mm:ss", digit by digit (a format call per photo shows
+    // in the time of a large listing).
+    char16_t text[19];
+    auto put = [&text](int at, int value, int width) {
+        for (int i = width - 1; i >= 0; --i, value /= 10)
+            text[at + i] = char16_t(u'0' + value % 10);
+    };
+    put(0, tm.tm_year + 1900, 4);
+    text[4] = u'-';
+    put(5, tm.tm_mon + 1, 2);
+    text[7] = u'-';
+    put(8, tm.tm_mday, 2);
+    text[10] = u' ';
+    put(11, tm.tm_hour, 2);
+    text[13] = u':';
+    put(14, tm.tm_min, 2);
+    text[16] = u':';
+    put(17, tm.tm_sec, 2);
+    return QString(reinterpret_cast<const QChar *>(text), 19);
 }
 
 quint64 MyHelper::getTimeStampFromDate(const QDateTime &date)
