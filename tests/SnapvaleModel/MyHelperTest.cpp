@@ -1,3 +1,4 @@
+#include "ScopedTimeZone.h"
 #include "MyHelper.h"
 #include "TempDir.h"
 
@@ -17,30 +18,6 @@
 #include <vector>
 
 namespace {
-
-// Switches the process time zone for one scope and restores it afterwards.
-// POSIX zone strings need no zone database, so the cases hold on any machine.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char *zone)
-        : hadOld_(qEnvironmentVariableIsSet("TZ")), old_(qgetenv("TZ"))
-    {
-        qputenv("TZ", zone);
-        tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        if (hadOld_)
-            qputenv("TZ", old_);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-
-private:
-    bool hadOld_;
-    QByteArray old_;
-};
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {

@@ -1,3 +1,4 @@
+#include "ScopedTimeZone.h"
 #include "AppFolders.h"
 #include "NVXLogFileSink.h"
 #include "NVXLogManager.h"
@@ -26,29 +27,6 @@ constexpr qint64 kLimit = 5242880;
 constexpr qint64 kStampBytes = 25;
 
 const QRegularExpression kLine(QStringLiteral("^\\d{4}/\\d{2}/\\d{2} \\d{2}:\\d{2}:\\d{2}:\\d{3}  (.*)$"));
-
-// Switches the process time zone for one scope (POSIX zone strings need no
-// zone database).
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char *zone) : hadOld_(qEnvironmentVariableIsSet("TZ")), old_(qgetenv("TZ"))
-    {
-        qputenv("TZ", zone);
-        tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        if (hadOld_)
-            qputenv("TZ", old_);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-
-private:
-    bool hadOld_;
-    QByteArray old_;
-};
 
 // Time the tests move by hand.
 class ManualClock {
