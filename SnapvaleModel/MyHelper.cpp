@@ -220,7 +220,7 @@ bool localReference2001(time_t *out)
 
 } // namespace
 
-QString MyHelper::dateToString(quint64 seconds)
+bool MyHelper::dateToChars(quint64 seconds, char (&text)[19])
 {
     // The reference is the local wall-clock time 08:00, so the shown text is
     // the database time as a wall clock eight hours ahead of UTC whatever
@@ -228,30 +228,37 @@ QString MyHelper::dateToString(quint64 seconds)
     time_t reference = 0;
     constexpr quint64 kLimit = quint64(1) << 40; // far beyond any four-digit year
     if (seconds > kLimit || !localReference2001(&reference))
-        return {};
+        return false;
     const time_t shown = reference + time_t(seconds);
     std::tm tm{};
     if (!localtime_r(&shown, &tm) || tm.tm_year + 1900 > 9999)
-        return {};
+        return false;
     // "yyyy-MM-dd HH:mm:ss", digit by digit (a format call per photo shows
     // in the time of a large listing).
-    char16_t text[19];
     auto put = [&text](int at, int value, int width) {
         for (int i = width - 1; i >= 0; --i, value /= 10)
-            text[at + i] = char16_t(u'0' + value % 10);
+            text[at + i] = char('0' + value % 10);
     };
     put(0, tm.tm_year + 1900, 4);
-    text[4] = u'-';
+    text[4] = '-';
     put(5, tm.tm_mon + 1, 2);
-    text[7] = u'-';
+    text[7] = '-';
     put(8, tm.tm_mday, 2);
-    text[10] = u' ';
+    text[10] = ' ';
     put(11, tm.tm_hour, 2);
-    text[13] = u':';
+    text[13] = ':';
     put(14, tm.tm_min, 2);
-    text[16] = u':';
+    text[16] = ':';
     put(17, tm.tm_sec, 2);
-    return QString(reinterpret_cast<const QChar *>(text), 19);
+    return true;
+}
+
+QString MyHelper::dateToString(quint64 seconds)
+{
+    char text[19];
+    if (!dateToChars(seconds, text))
+        return {};
+    return QString::fromLatin1(text, 19);
 }
 
 quint64 MyHelper::getTimeStampFromDate(const QDateTime &date)

@@ -62,6 +62,9 @@ public:
     // counted from the local time 2001-01-01 08:00:00. Null when the result
     // cannot be represented.
     static QString dateToString(quint64 seconds);
+    // The same text as dateToString into a caller's buffer (no terminating
+    // zero); false where dateToString answers null.
+    static bool dateToChars(quint64 seconds, char (&text)[19]);
     // Whole seconds from the local time 1904-01-01 00:00:00 to `date`
     // (fraction truncated); 0 for an invalid date or one before 1904.
     static quint64 getTimeStampFromDate(const QDateTime &date);

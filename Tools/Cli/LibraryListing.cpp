@@ -113,7 +113,24 @@ namespace {
 // photos through document objects costs several times the queries.
 class JsonOut {
 public:
+    explicit JsonOut(FILE *sink) : sink_(sink) { buf.reserve(kChunk + 4096); }
+
     std::string buf;
+
+    // Hands the text written so far to the output once a chunk is full, so
+    // the whole listing never sits in memory at once.
+    void flushIfFull()
+    {
+        if (buf.size() >= kChunk)
+            flush();
+    }
+    bool flush()
+    {
+        if (!buf.empty() && std::fwrite(buf.data(), 1, buf.size(), sink_) != buf.size())
+            failed_ = true;
+        buf.clear();
+        return !failed_;
+    }
 
     JsonOut &operator<<(const char *text)
     {
@@ -188,6 +205,18 @@ public:
         key_(key, first);
         number(value);
     }
+    void dateField(const char *key, quint64 seconds)
+    {
+        key_(key, false);
+        char text[19];
+        if (MyHelper::dateToChars(seconds, text)) {
+            buf += '"';
+            buf.append(text, sizeof text);
+            buf += '"';
+        } else {
+            buf += "null";
+        }
+    }
     void field(const char *key, const QString &value)
     {
         key_(key, false);
@@ -195,6 +224,10 @@ public:
     }
 
 private:
+    static constexpr size_t kChunk = 1 << 18;
+    FILE *sink_;
+    bool failed_ = false;
+
     void key_(const char *key, bool first)
     {
         if (!first)
@@ -216,7 +249,7 @@ void appendPhotoJson(JsonOut &out, const LibraryListing &l, const NVXPhotoData &
     out.field("name", p.photoName);
     out.field("title", p.photoTitle);
     out.field("modified", p.photoDateData);
-    out.field("modifiedText", MyHelper::dateToString(quint64(qint64(p.photoDateData))));
+    out.dateField("modifiedText", quint64(qint64(p.photoDateData)));
     out.field("size", p.photoSize);
     out.field("width", p.photoWidth);
     out.field("height", p.photoHeight);
@@ -231,6 +264,7 @@ void appendListJson(JsonOut &out, const LibraryListing &l, const NVXPhotoList &l
     for (const auto &p : *list) {
         out << (first ? "\n" : ",\n") << indent;
         appendPhotoJson(out, l, *p);
+        out.flushIfFull();
         first = false;
     }
     if (!first)
@@ -240,10 +274,9 @@ void appendListJson(JsonOut &out, const LibraryListing &l, const NVXPhotoList &l
 
 } // namespace
 
-std::string LibraryListing::toJson() const
+bool LibraryListing::writeJson(FILE *output) const
 {
-    JsonOut out;
-    out.buf.reserve(size_t(1024 + 400 * (cameraRoll_->size() + photoStream_->size() + photoLibrary_->size())));
+    JsonOut out(output);
     out << "{\n  \"database\": ";
     out.string(path_);
     out << ",\n  \"iosVersion\": ";
@@ -271,7 +304,7 @@ std::string LibraryListing::toJson() const
         first = false;
     }
     out << (first ? "]\n}\n" : "\n  ]\n}\n");
-    return std::move(out.buf);
+    return out.flush();
 }
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QList>
 #include <QString>
 
-#include <string>
+#include <cstdio>
 
 // The whole photo library of one working copy, read with the query set that
 // a device version selects: the three category lists and every album with
@@ -34,8 +34,10 @@ public:
     QString photoUuidText(const NVXPhotoData &p) const;
     QString albumUuidText(const NVXPhotoData &a) const;
 
-    // The listing as indented JSON (one photo a line) or as plain text.
-    std::string toJson() const;
+    // Writes the listing as indented JSON, one photo a line; false when the
+    // output fails.
+    bool writeJson(FILE *output) const;
+    // The listing as plain text.
     QByteArray toText() const;
 
 private:

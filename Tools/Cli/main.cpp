@@ -45,11 +45,14 @@ int library(const QStringList &args)
         std::fprintf(stderr, "snapvale-cli: %s\n", error.toUtf8().constData());
         return 1;
     }
-    const QByteArray text = json ? QByteArray() : listing->toText();
-    const std::string jsonText = json ? listing->toJson() : std::string();
-    const char *data = json ? jsonText.data() : text.constData();
-    const size_t size = json ? jsonText.size() : size_t(text.size());
-    if (std::fwrite(data, 1, size, stdout) != size || std::fflush(stdout) != 0) {
+    bool written = false;
+    if (json) {
+        written = listing->writeJson(stdout);
+    } else {
+        const QByteArray text = listing->toText();
+        written = std::fwrite(text.constData(), 1, size_t(text.size()), stdout) == size_t(text.size());
+    }
+    if (!written || std::fflush(stdout) != 0) {
         std::fprintf(stderr, "snapvale-cli: could not write the listing\n");
         return 1;
     }
