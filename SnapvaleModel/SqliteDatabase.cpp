@@ -20,6 +20,10 @@ SqliteDatabase::SqliteDatabase(const QString &path, Mode mode)
     // Read the file through memory mapping: each query opens the database
     // anew, and mapped pages need no copy through read calls.
     sqlite3_exec(db_, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
+    // Another connection to the same copy may hold a lock for a moment
+    // (recovering or checkpointing the log when it opens or closes): wait
+    // for it instead of failing the statement.
+    sqlite3_busy_timeout(db_, 5000);
 }
 
 SqliteDatabase::~SqliteDatabase()

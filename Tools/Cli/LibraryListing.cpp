@@ -11,34 +11,49 @@
 
 #include <charconv>
 #include <cstdio>
+#include <thread>
 #include <string>
 
 namespace {
 
 // The five list operations of whichever query set the family uses. Each
-// call makes its own query-set object, which closes the database again.
+// call makes its own query-set object, which closes the database again, so
+// the photo library (the largest list) is read on a second thread while
+// this one reads the rest: each thread has its own connection.
 template <typename QuerySet>
 void readWith(const QString &path, NVXPhotoList &roll, NVXPhotoList &stream, NVXPhotoList &library,
               QList<LibraryListing::Album> &albums)
 {
-    roll = QuerySet(path).OueryCameraRollAlbum();
-    stream = QuerySet(path).OueryPhotoStreamAlbum();
-    library = QuerySet(path).OueryPhotoLibraryAlbum();
+    std::thread libraryReader([&] { library = MyHelper::sortPicturesByTime1(QuerySet(path).OueryPhotoLibraryAlbum()); });
+    roll = MyHelper::sortPicturesByTime1(QuerySet(path).OueryCameraRollAlbum());
+    stream = MyHelper::sortPicturesByTime1(QuerySet(path).OueryPhotoStreamAlbum());
     const NVXPhotoList found = QuerySet(path).OueryOthersAlbum();
     for (const auto &a : *found)
-        albums.append({a, QuerySet(path).OueryOthersPhoto(a->albumZpk)});
+        albums.append({a, MyHelper::sortPicturesByTime1(QuerySet(path).OueryOthersPhoto(a->albumZpk))});
+    libraryReader.join();
 }
 
-void readWithTag(const QString &path, const QString &tag, NVXPhotoList &roll, NVXPhotoList &stream,
-                 NVXPhotoList &library, QList<LibraryListing::Album> &albums)
-{
-    roll = MyGetIos6PhotoSqlData(path).OueryCameraRollAlbum(tag);
-    stream = MyGetIos6PhotoSqlData(path).OueryPhotoStreamAlbum(tag);
-    library = MyGetIos6PhotoSqlData(path).OueryPhotoLibraryAlbum(tag);
-    const NVXPhotoList found = MyGetIos6PhotoSqlData(path).OueryOthersAlbum(tag);
-    for (const auto &a : *found)
-        albums.append({a, MyGetIos6PhotoSqlData(path).OueryOthersPhoto(a->albumZpk, tag)});
-}
+// Families 5 and 6 share one query-set class that takes the version tag.
+class TaggedQuerySet {
+public:
+    TaggedQuerySet(const QString &path, const QString &tag) : q_(path), tag_(tag) {}
+    NVXPhotoList OueryCameraRollAlbum() { return q_.OueryCameraRollAlbum(tag_); }
+    NVXPhotoList OueryPhotoStreamAlbum() { return q_.OueryPhotoStreamAlbum(tag_); }
+    NVXPhotoList OueryPhotoLibraryAlbum() { return q_.OueryPhotoLibraryAlbum(tag_); }
+    NVXPhotoList OueryOthersAlbum() { return q_.OueryOthersAlbum(tag_); }
+    NVXPhotoList OueryOthersPhoto(int key) { return q_.OueryOthersPhoto(key, tag_); }
+
+private:
+    MyGetIos6PhotoSqlData q_;
+    QString tag_;
+};
+
+template <const char *Tag>
+struct Tagged : TaggedQuerySet {
+    explicit Tagged(const QString &path) : TaggedQuerySet(path, QString::fromLatin1(Tag)) {}
+};
+constexpr char kIos5[] = "IOS5.0";
+constexpr char kIos6[] = "IOS6.0";
 
 QString bytesUuid(const QByteArray &bytes)
 {
@@ -80,8 +95,8 @@ bool LibraryListing::load(const QString &databasePath, const QString &iosVersion
         }
     }
     switch (family_) {
-    case 5: readWithTag(databasePath, "IOS5.0", cameraRoll_, photoStream_, photoLibrary_, albums_); break;
-    case 6: readWithTag(databasePath, "IOS6.0", cameraRoll_, photoStream_, photoLibrary_, albums_); break;
+    case 5: readWith<Tagged<kIos5>>(databasePath, cameraRoll_, photoStream_, photoLibrary_, albums_); break;
+    case 6: readWith<Tagged<kIos6>>(databasePath, cameraRoll_, photoStream_, photoLibrary_, albums_); break;
     case 7: readWith<NVXGetIos7PhotoSqlData>(databasePath, cameraRoll_, photoStream_, photoLibrary_, albums_); break;
     default:
         if (schema_->is83)
@@ -89,11 +104,6 @@ bool LibraryListing::load(const QString &databasePath, const QString &iosVersion
         else
             readWith<NVXGetiOS8PhotoSqlData>(databasePath, cameraRoll_, photoStream_, photoLibrary_, albums_);
     }
-    cameraRoll_ = MyHelper::sortPicturesByTime1(cameraRoll_);
-    photoStream_ = MyHelper::sortPicturesByTime1(photoStream_);
-    photoLibrary_ = MyHelper::sortPicturesByTime1(photoLibrary_);
-    for (Album &a : albums_)
-        a.photos = MyHelper::sortPicturesByTime1(a.photos);
     return true;
 }
 

@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -376,5 +378,27 @@ INSTANTIATE_TEST_SUITE_P(AllFamilies, FamilyQueries, ::testing::ValuesIn(kFamili
                          [](const auto &info) {
                              return std::string("Family") + QString(info.param.name).remove('.').toStdString();
                          });
+
+} // namespace
+
+namespace {
+
+// Readers on other connections open and close the copy at the same time
+// (recovering and checkpointing its log); no reader may see an empty list.
+TEST(PhotoSqlQueryConcurrency, ParallelReadersOfAFreshCopySeeEveryRow)
+{
+    for (int round = 0; round < 5; ++round) {
+        TempDir dir;
+        const QString db = dir.file("Photos.sqlite");
+        ASSERT_TRUE(PhotoLibraryGenerator::write(LibraryDescription::generated("8.3", 40, 30, 10, 2), db));
+        std::vector<qsizetype> sizes(4, -1);
+        std::vector<std::thread> readers;
+        for (size_t i = 0; i < sizes.size(); ++i)
+            readers.emplace_back([&, i] { sizes[i] = NVXGetiOS83PhotoSqlData(db).OueryPhotoLibraryAlbum()->size(); });
+        for (auto &t : readers)
+            t.join();
+        EXPECT_EQ(sizes, std::vector<qsizetype>(4, 30)) << "round " << round;
+    }
+}
 
 } // namespace
