@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <atomic>
+
+// Faults a test injects into one simulated device. Every field may be set
+// from any thread while the device is in use.
+struct SimulatedFaults {
+    // The device leaves once this many file bytes have crossed the wire
+    // (reads and writes together); -1 never.
+    std::atomic<qint64> detachAfterBytes{-1};
+    std::atomic<bool> failReads{false};
+    std::atomic<bool> failWrites{false};
+    // Bytes that may still be written before the disk is full; -1 unlimited.
+    std::atomic<qint64> writeBudget{-1};
+
+    // Bookkeeping of the device itself.
+    std::atomic<qint64> bytesTransferred{0};
+    std::atomic<bool> detached{false};
+};
