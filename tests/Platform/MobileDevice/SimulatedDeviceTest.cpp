@@ -8,8 +8,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
 
 using namespace MobileDeviceStatus;
 
@@ -213,6 +217,81 @@ TEST(SimulatedDeviceOpen, FolderWithoutDevicePlistIsRefused)
     QString error;
     EXPECT_FALSE(SimulatedDevice::open(dir.path(), &error));
     EXPECT_TRUE(error.contains("device.plist"));
+}
+
+} // namespace
+
+#include "SimulatedDeviceHub.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace {
+
+// Runs the event loop until `done` holds or two seconds pass.
+template <typename Pred>
+bool spinUntil(Pred done)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+QString makeDeviceFolder(const TempDir &dir, const QString &name)
+{
+    const QString folder = dir.file(name);
+    QDir().mkpath(folder + "/Media");
+    EXPECT_TRUE(PropertyList::writeFile(folder + "/device.plist",
+                                        QVariantMap{{"Values", QVariantMap{{"SerialNumber", name}}}},
+                                        PropertyList::Format::Xml));
+    return folder;
+}
+
+TEST(SimulatedDeviceHub, EventsArriveOnTheSubscribingThreadWithReplay)
+{
+    TempDir dir;
+    auto &hub = SimulatedDeviceHub::instance();
+    auto first = hub.attach(makeDeviceFolder(dir, "FIRST"));
+    ASSERT_TRUE(first);
+
+    struct Event {
+        QString serial;
+        int message;
+        QThread *thread;
+    };
+    std::vector<Event> events;
+    const auto sub = hub.subscribe([&](const std::shared_ptr<SimulatedDevice> &d, SimulatedDeviceHub::Message m) {
+        // The folder names the device (a detached device answers no values).
+        events.push_back({QFileInfo(d->folder()).fileName(), m, QThread::currentThread()});
+    });
+    EXPECT_TRUE(events.empty()) << "delivery is queued, never inside subscribe";
+
+    // Attach and detach from another thread: delivery still happens here.
+    std::shared_ptr<SimulatedDevice> second;
+    std::thread other([&] {
+        second = hub.attach(makeDeviceFolder(dir, "SECOND"));
+        hub.detach(first);
+    });
+    other.join();
+    ASSERT_TRUE(spinUntil([&] { return events.size() >= 3; }));
+    EXPECT_EQ(events[0].serial, "FIRST");
+    EXPECT_EQ(events[0].message, SimulatedDeviceHub::Attached); // replayed
+    EXPECT_EQ(events[1].serial, "SECOND");
+    EXPECT_EQ(events[2].serial, "FIRST");
+    EXPECT_EQ(events[2].message, SimulatedDeviceHub::Detached);
+    for (const Event &e : events)
+        EXPECT_EQ(e.thread, QThread::currentThread());
+    EXPECT_TRUE(first->isDetached());
+
+    // Nothing reaches a subscription after it ended, even when queued.
+    hub.detach(second);
+    hub.unsubscribe(sub);
+    spinUntil([] { return false; });
+    EXPECT_EQ(events.size(), 3u);
+    EXPECT_TRUE(hub.attachedDevices().isEmpty());
 }
 
 } // namespace
