@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AfcConnection.h"
 #include "SimulatedFaults.h"
 
 #include <QFile>
@@ -19,33 +20,31 @@
 // root, fail as a missing path would, because device-side names come from
 // the device's own database and are untrusted. Calls answer the statuses of
 // MobileDeviceStatus.
-class SimulatedAfcConnection {
+class SimulatedAfcConnection : public AfcConnection {
 public:
-    enum OpenMode : std::uint64_t { ReadOnly = 1, WriteOnly = 2, ReadWrite = 3 };
-
     SimulatedAfcConnection(const QString &root, std::shared_ptr<SimulatedFaults> faults);
-    ~SimulatedAfcConnection();
+    ~SimulatedAfcConnection() override;
     SimulatedAfcConnection(const SimulatedAfcConnection &) = delete;
     SimulatedAfcConnection &operator=(const SimulatedAfcConnection &) = delete;
 
     // File information as the service sends it: text keys and text values
     // (st_size, st_blocks, st_nlink, st_ifmt, st_mtime, st_birthtime; times
     // in nanoseconds since 1970).
-    std::uint32_t fileInfo(const QString &path, QMap<QString, QString> *info);
-    std::uint32_t deviceInfo(QMap<QString, QString> *info);
+    std::uint32_t fileInfo(const QString &path, QMap<QString, QString> *info) override;
+    std::uint32_t deviceInfo(QMap<QString, QString> *info) override;
     // Names in the folder, "." and ".." included.
-    std::uint32_t readDirectory(const QString &path, QStringList *names);
-    std::uint32_t makeDirectory(const QString &path);
-    std::uint32_t removePath(const QString &path);
-    std::uint32_t renamePath(const QString &from, const QString &to);
+    std::uint32_t readDirectory(const QString &path, QStringList *names) override;
+    std::uint32_t makeDirectory(const QString &path) override;
+    std::uint32_t removePath(const QString &path) override;
+    std::uint32_t renamePath(const QString &from, const QString &to) override;
     // Type 2 makes a symbolic link; hard links (type 1) are not offered.
-    std::uint32_t linkPath(std::uint64_t type, const QString &target, const QString &link);
+    std::uint32_t linkPath(std::uint64_t type, const QString &target, const QString &link) override;
 
-    std::uint32_t fileOpen(const QString &path, std::uint64_t mode, std::uint64_t *ref);
+    std::uint32_t fileOpen(const QString &path, std::uint64_t mode, std::uint64_t *ref) override;
     // Reads up to *length bytes; *length becomes the count read, 0 at the end.
-    std::uint32_t fileRead(std::uint64_t ref, char *buffer, std::uint32_t *length);
-    std::uint32_t fileWrite(std::uint64_t ref, const char *buffer, std::uint32_t length);
-    std::uint32_t fileClose(std::uint64_t ref);
+    std::uint32_t fileRead(std::uint64_t ref, char *buffer, std::uint32_t *length) override;
+    std::uint32_t fileWrite(std::uint64_t ref, const char *buffer, std::uint32_t length) override;
+    std::uint32_t fileClose(std::uint64_t ref) override;
 
     // The local path a device path stands for, or nothing when it would
     // leave the root.

@@ -80,7 +80,7 @@ QVariant SimulatedDevice::copyValue(const QString &domain, const QString &key) c
     return values.value(key);
 }
 
-std::uint32_t SimulatedDevice::startService(const QString &name, std::shared_ptr<SimulatedAfcConnection> *connection)
+std::uint32_t SimulatedDevice::startFileService(const QString &name, std::shared_ptr<AfcConnection> *connection)
 {
     connection->reset();
     {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BackendDevice.h"
 #include "SimulatedAfcConnection.h"
 #include "SimulatedFaults.h"
 
@@ -20,24 +21,24 @@
 //                 absent); offered only when "Services" lists it
 // Calls answer the statuses of MobileDeviceStatus; a locked device fails its
 // sessions, and a detached one fails everything.
-class SimulatedDevice {
+class SimulatedDevice : public BackendDevice {
 public:
     static std::shared_ptr<SimulatedDevice> open(const QString &folder, QString *error = nullptr);
 
     QString folder() const { return folder_; }
-    int interfaceType() const { return interfaceType_; }
+    int interfaceType() const override { return interfaceType_; }
     const std::shared_ptr<SimulatedFaults> &faults() const { return faults_; }
     bool isDetached() const { return faults_->detached.load(); }
     void detach() { faults_->detached.store(true); }
 
-    std::uint32_t connect();
-    std::uint32_t disconnect();
-    std::uint32_t startSession();
-    std::uint32_t stopSession();
+    std::uint32_t connect() override;
+    std::uint32_t disconnect() override;
+    std::uint32_t startSession() override;
+    std::uint32_t stopSession() override;
     // A copy of the value, or an invalid variant; no key: the whole domain.
-    QVariant copyValue(const QString &domain, const QString &key) const;
+    QVariant copyValue(const QString &domain, const QString &key) const override;
     // Starts a file service; the connection serves that service's root.
-    std::uint32_t startService(const QString &name, std::shared_ptr<SimulatedAfcConnection> *connection);
+    std::uint32_t startFileService(const QString &name, std::shared_ptr<AfcConnection> *connection) override;
 
 private:
     SimulatedDevice() = default;

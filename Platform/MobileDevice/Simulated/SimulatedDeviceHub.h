@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DeviceBackend.h"
 #include "SimulatedDevice.h"
 
 #include <QList>
@@ -18,11 +19,8 @@ class QObject;
 // of each as the platform reports them: message 1 attached, 2 detached, on
 // the subscribing thread's event loop, and on subscribing they first hear of
 // every device already attached.
-class SimulatedDeviceHub {
+class SimulatedDeviceHub : public DeviceBackend {
 public:
-    enum Message { Attached = 1, Detached = 2 };
-    using Callback = std::function<void(const std::shared_ptr<SimulatedDevice> &, Message)>;
-    using Subscription = std::uint64_t;
 
     static SimulatedDeviceHub &instance();
 
@@ -34,10 +32,10 @@ public:
     QList<std::shared_ptr<SimulatedDevice>> attachedDevices() const;
 
     // The calling thread must run an event loop for the events to arrive.
-    Subscription subscribe(Callback callback);
+    Subscription subscribe(Callback callback) override;
     // No event is delivered to the subscription after this returns, not
     // even one already queued.
-    void unsubscribe(Subscription subscription);
+    void unsubscribe(Subscription subscription) override;
 
 private:
     struct Subscriber;

@@ -38,18 +38,18 @@ protected:
         return d;
     }
     QString deviceDir() const { return dir.file("device"); }
-    std::shared_ptr<SimulatedAfcConnection> media(const std::shared_ptr<SimulatedDevice> &d)
+    std::shared_ptr<AfcConnection> media(const std::shared_ptr<SimulatedDevice> &d)
     {
         EXPECT_EQ(d->connect(), kSuccess);
         EXPECT_EQ(d->startSession(), kSuccess);
-        std::shared_ptr<SimulatedAfcConnection> afc;
-        EXPECT_EQ(d->startService("com.apple.afc", &afc), kSuccess);
+        std::shared_ptr<AfcConnection> afc;
+        EXPECT_EQ(d->startFileService("com.apple.afc", &afc), kSuccess);
         return afc;
     }
-    static void put(const std::shared_ptr<SimulatedAfcConnection> &afc, const QString &path, const QByteArray &data)
+    static void put(const std::shared_ptr<AfcConnection> &afc, const QString &path, const QByteArray &data)
     {
         std::uint64_t ref = 0;
-        ASSERT_EQ(afc->fileOpen(path, SimulatedAfcConnection::WriteOnly, &ref), kSuccess) << path.toStdString();
+        ASSERT_EQ(afc->fileOpen(path, AfcConnection::WriteOnly, &ref), kSuccess) << path.toStdString();
         ASSERT_EQ(afc->fileWrite(ref, data.constData(), std::uint32_t(data.size())), kSuccess);
         ASSERT_EQ(afc->fileClose(ref), kSuccess);
     }
@@ -65,11 +65,11 @@ TEST_F(SimulatedDeviceTest, ValuesSessionsAndServices)
     EXPECT_FALSE(d->copyValue("com.apple.none", "").isValid());
     EXPECT_EQ(d->copyValue("", "").toMap().value("SerialNumber").toString(), "C8QH1234");
 
-    std::shared_ptr<SimulatedAfcConnection> afc;
-    EXPECT_EQ(d->startService("com.apple.afc", &afc), kNotConnected) << "no session yet";
+    std::shared_ptr<AfcConnection> afc;
+    EXPECT_EQ(d->startFileService("com.apple.afc", &afc), kNotConnected) << "no session yet";
     auto media = this->media(d);
     ASSERT_TRUE(media);
-    EXPECT_EQ(d->startService("com.apple.afc2", &afc), kServiceNotFound) << "not jailbroken";
+    EXPECT_EQ(d->startFileService("com.apple.afc2", &afc), kServiceNotFound) << "not jailbroken";
     EXPECT_FALSE(afc);
 }
 
@@ -78,16 +78,16 @@ TEST_F(SimulatedDeviceTest, LockedDeviceFailsItsSessions)
     auto d = make(true);
     EXPECT_EQ(d->connect(), kSuccess);
     EXPECT_EQ(d->startSession(), kPasscodeLocked);
-    std::shared_ptr<SimulatedAfcConnection> afc;
-    EXPECT_EQ(d->startService("com.apple.afc", &afc), kNotConnected);
+    std::shared_ptr<AfcConnection> afc;
+    EXPECT_EQ(d->startFileService("com.apple.afc", &afc), kNotConnected);
 }
 
 TEST_F(SimulatedDeviceTest, JailbrokenRootServesTheDeviceFolder)
 {
     auto d = make(false, {"com.apple.afc", "com.apple.afc2"});
     media(d);
-    std::shared_ptr<SimulatedAfcConnection> root;
-    ASSERT_EQ(d->startService("com.apple.afc2", &root), kSuccess);
+    std::shared_ptr<AfcConnection> root;
+    ASSERT_EQ(d->startFileService("com.apple.afc2", &root), kSuccess);
     QMap<QString, QString> info;
     EXPECT_EQ(root->fileInfo("/Media/DCIM", &info), kSuccess);
     EXPECT_EQ(info.value("st_ifmt"), "S_IFDIR");
@@ -110,7 +110,7 @@ TEST_F(SimulatedDeviceTest, FilesAndListings)
     EXPECT_EQ(afc->readDirectory("/Nowhere", &names), kAfcObjectNotFound);
 
     std::uint64_t ref = 0;
-    ASSERT_EQ(afc->fileOpen("/DCIM/IMG_0001.JPG", SimulatedAfcConnection::ReadOnly, &ref), kSuccess);
+    ASSERT_EQ(afc->fileOpen("/DCIM/IMG_0001.JPG", AfcConnection::ReadOnly, &ref), kSuccess);
     QByteArray back;
     char buffer[10240];
     for (;;) {
@@ -151,7 +151,7 @@ TEST_F(SimulatedDeviceTest, PathsNeverLeaveTheRoot)
         QMap<QString, QString> info;
         EXPECT_EQ(afc->fileInfo(path, &info), kAfcObjectNotFound) << path;
         std::uint64_t ref = 0;
-        EXPECT_EQ(afc->fileOpen(path, SimulatedAfcConnection::WriteOnly, &ref), kAfcObjectNotFound) << path;
+        EXPECT_EQ(afc->fileOpen(path, AfcConnection::WriteOnly, &ref), kAfcObjectNotFound) << path;
         EXPECT_EQ(afc->removePath(path), kAfcObjectNotFound) << path;
         EXPECT_EQ(afc->makeDirectory(QString(path) + "/sub"), kAfcObjectNotFound) << path;
     }
@@ -177,7 +177,7 @@ TEST_F(SimulatedDeviceTest, InjectedFaults)
 
     // Reads and writes that fail.
     std::uint64_t ref = 0;
-    ASSERT_EQ(afc->fileOpen("/DCIM/big.bin", SimulatedAfcConnection::ReadOnly, &ref), kSuccess);
+    ASSERT_EQ(afc->fileOpen("/DCIM/big.bin", AfcConnection::ReadOnly, &ref), kSuccess);
     d->faults()->failReads = true;
     char buffer[10240];
     std::uint32_t n = sizeof buffer;
@@ -188,7 +188,7 @@ TEST_F(SimulatedDeviceTest, InjectedFaults)
 
     // A full disk: writes fail once the budget is spent, whole writes only.
     d->faults()->writeBudget = 15000;
-    ASSERT_EQ(afc->fileOpen("/DCIM/out.bin", SimulatedAfcConnection::WriteOnly, &ref), kSuccess);
+    ASSERT_EQ(afc->fileOpen("/DCIM/out.bin", AfcConnection::WriteOnly, &ref), kSuccess);
     EXPECT_EQ(afc->fileWrite(ref, buffer, 10240), kSuccess);
     EXPECT_EQ(afc->fileWrite(ref, buffer, 10240), kAfcNoSpace);
     afc->fileClose(ref);
@@ -197,7 +197,7 @@ TEST_F(SimulatedDeviceTest, InjectedFaults)
     // The device leaves after N bytes: the read that crosses the mark still
     // answers, every later call fails, the device too.
     d->faults()->detachAfterBytes = d->faults()->bytesTransferred + 15000;
-    ASSERT_EQ(afc->fileOpen("/DCIM/big.bin", SimulatedAfcConnection::ReadOnly, &ref), kSuccess);
+    ASSERT_EQ(afc->fileOpen("/DCIM/big.bin", AfcConnection::ReadOnly, &ref), kSuccess);
     n = sizeof buffer;
     EXPECT_EQ(afc->fileRead(ref, buffer, &n), kSuccess);
     n = sizeof buffer;
@@ -263,9 +263,11 @@ TEST(SimulatedDeviceHub, EventsArriveOnTheSubscribingThreadWithReplay)
         QThread *thread;
     };
     std::vector<Event> events;
-    const auto sub = hub.subscribe([&](const std::shared_ptr<SimulatedDevice> &d, SimulatedDeviceHub::Message m) {
+    const auto sub = hub.subscribe([&](const std::shared_ptr<BackendDevice> &d, DeviceBackend::Message m) {
         // The folder names the device (a detached device answers no values).
-        events.push_back({QFileInfo(d->folder()).fileName(), m, QThread::currentThread()});
+        const auto simulated = std::dynamic_pointer_cast<SimulatedDevice>(d);
+        events.push_back({simulated ? QFileInfo(simulated->folder()).fileName() : QString(), m,
+                          QThread::currentThread()});
     });
     EXPECT_TRUE(events.empty()) << "delivery is queued, never inside subscribe";
 
@@ -292,6 +294,65 @@ TEST(SimulatedDeviceHub, EventsArriveOnTheSubscribingThreadWithReplay)
     spinUntil([] { return false; });
     EXPECT_EQ(events.size(), 3u);
     EXPECT_TRUE(hub.attachedDevices().isEmpty());
+}
+
+} // namespace
+
+#include "MobileDevice.h"
+
+namespace {
+
+// The call set over the simulated backend, as the device services use it.
+TEST(MobileDeviceCalls, DispatchToTheInstalledBackend)
+{
+    TempDir dir;
+    auto &hub = SimulatedDeviceHub::instance();
+    MobileDevice::setBackend(&hub);
+
+    struct Seen {
+        std::vector<std::pair<AMDeviceRef, int>> events;
+    } seen;
+    AMDeviceNotificationRef sub = 0;
+    ASSERT_EQ(AMDeviceNotificationSubscribe(
+                  [](const AMDeviceNotificationInfo &info, void *context) {
+                      static_cast<Seen *>(context)->events.emplace_back(info.device, info.message);
+                  },
+                  0, 0, &seen, &sub),
+              kSuccess);
+    auto device = hub.attach(makeDeviceFolder(dir, "CALLS"));
+    ASSERT_TRUE(spinUntil([&] { return !seen.events.empty(); }));
+    const AMDeviceRef d = seen.events.front().first;
+    EXPECT_EQ(seen.events.front().second, 1);
+
+    EXPECT_EQ(AMDeviceConnect(d), kSuccess);
+    EXPECT_EQ(AMDeviceStartSession(d), kSuccess);
+    EXPECT_EQ(AMDeviceCopyValue(d, "", "SerialNumber").toString(), "CALLS");
+    AMServiceRef service;
+    ASSERT_EQ(AMDeviceStartService(d, "com.apple.afc", &service), kSuccess);
+    AFCConnectionRef afc;
+    ASSERT_EQ(AFCConnectionOpen(service, 0, &afc), kSuccess);
+    std::uint64_t ref = 0;
+    ASSERT_EQ(AFCFileRefOpen(afc, "/hello.txt", AfcConnection::WriteOnly, &ref), kSuccess);
+    EXPECT_EQ(AFCFileRefWrite(afc, ref, "hi", 2), kSuccess);
+    EXPECT_EQ(AFCFileRefClose(afc, ref), kSuccess);
+    QMap<QString, QString> info;
+    EXPECT_EQ(AFCFileInfoOpen(afc, "/hello.txt", &info), kSuccess);
+    EXPECT_EQ(info.value("st_size"), "2");
+    EXPECT_EQ(AMDeviceStartService(d, "com.apple.afc2", &service), kServiceNotFound);
+
+    hub.detach(device);
+    ASSERT_TRUE(spinUntil([&] { return seen.events.size() == 2; }));
+    EXPECT_EQ(seen.events.back().second, 2);
+    EXPECT_EQ(AFCFileInfoOpen(afc, "/hello.txt", &info), kAfcNotConnected);
+    EXPECT_EQ(AMDeviceStartSession(d), kDeviceGone);
+    EXPECT_EQ(AFCConnectionClose(afc), kSuccess);
+    EXPECT_EQ(AFCFileInfoOpen(afc, "/hello.txt", &info), kAfcNotConnected);
+    EXPECT_EQ(AMDeviceConnect(nullptr), kDeviceGone);
+
+    EXPECT_EQ(AMDeviceNotificationUnsubscribe(sub), kSuccess);
+    MobileDevice::setBackend(nullptr);
+    EXPECT_NE(AMDeviceNotificationSubscribe([](const AMDeviceNotificationInfo &, void *) {}, 0, 0, nullptr, &sub),
+              kSuccess);
 }
 
 } // namespace

@@ -1,0 +1,131 @@
+#include "MobileDevice.h"
+
+#include <atomic>
+
+using namespace MobileDeviceStatus;
+
+namespace {
+std::atomic<DeviceBackend *> gBackend{nullptr};
+}
+
+void MobileDevice::setBackend(DeviceBackend *backend) { gBackend.store(backend); }
+DeviceBackend *MobileDevice::backend() { return gBackend.load(); }
+
+std::uint32_t AMDeviceNotificationSubscribe(AMDeviceNotificationCallback callback, unsigned, unsigned,
+                                            void *context, AMDeviceNotificationRef *subscription)
+{
+    *subscription = 0;
+    DeviceBackend *b = MobileDevice::backend();
+    if (!b || !callback)
+        return kNotConnected;
+    *subscription = b->subscribe([callback, context](const std::shared_ptr<BackendDevice> &d,
+                                                     DeviceBackend::Message m) {
+        callback(AMDeviceNotificationInfo{d, int(m)}, context);
+    });
+    return *subscription ? kSuccess : kNotConnected;
+}
+
+std::uint32_t AMDeviceNotificationUnsubscribe(AMDeviceNotificationRef subscription)
+{
+    DeviceBackend *b = MobileDevice::backend();
+    if (!b || !subscription)
+        return kNotConnected;
+    b->unsubscribe(subscription);
+    return kSuccess;
+}
+
+int AMDeviceGetInterfaceType(const AMDeviceRef &device) { return device ? device->interfaceType() : 0; }
+std::uint32_t AMDeviceConnect(const AMDeviceRef &device) { return device ? device->connect() : kDeviceGone; }
+std::uint32_t AMDeviceDisconnect(const AMDeviceRef &device) { return device ? device->disconnect() : kDeviceGone; }
+std::uint32_t AMDeviceStartSession(const AMDeviceRef &device)
+{
+    return device ? device->startSession() : kDeviceGone;
+}
+std::uint32_t AMDeviceStopSession(const AMDeviceRef &device) { return device ? device->stopSession() : kDeviceGone; }
+
+QVariant AMDeviceCopyValue(const AMDeviceRef &device, const QString &domain, const QString &key)
+{
+    return device ? device->copyValue(domain, key) : QVariant();
+}
+
+std::uint32_t AMDeviceStartService(const AMDeviceRef &device, const QString &name, AMServiceRef *service)
+{
+    service->reset();
+    if (!device)
+        return kDeviceGone;
+    AFCConnectionRef afc;
+    const std::uint32_t status = device->startFileService(name, &afc);
+    if (status != kSuccess)
+        return status;
+    *service = std::make_shared<AMDServiceHandle>(AMDServiceHandle{name, afc});
+    return kSuccess;
+}
+
+std::uint32_t AFCConnectionOpen(const AMServiceRef &service, unsigned, AFCConnectionRef *connection)
+{
+    connection->reset();
+    if (!service || !service->fileService)
+        return kAfcNotConnected;
+    *connection = service->fileService;
+    return kSuccess;
+}
+
+std::uint32_t AFCConnectionClose(AFCConnectionRef &connection)
+{
+    if (!connection)
+        return kAfcNotConnected;
+    connection.reset();
+    return kSuccess;
+}
+
+#define SNAPVALE_AFC_CALL(conn, call) ((conn) ? (conn)->call : kAfcNotConnected)
+
+std::uint32_t AFCFileInfoOpen(const AFCConnectionRef &c, const QString &path, QMap<QString, QString> *info)
+{
+    return SNAPVALE_AFC_CALL(c, fileInfo(path, info));
+}
+std::uint32_t AFCDeviceInfoOpen(const AFCConnectionRef &c, QMap<QString, QString> *info)
+{
+    return SNAPVALE_AFC_CALL(c, deviceInfo(info));
+}
+std::uint32_t AFCDirectoryRead(const AFCConnectionRef &c, const QString &path, QStringList *names)
+{
+    return SNAPVALE_AFC_CALL(c, readDirectory(path, names));
+}
+std::uint32_t AFCDirectoryCreate(const AFCConnectionRef &c, const QString &path)
+{
+    return SNAPVALE_AFC_CALL(c, makeDirectory(path));
+}
+std::uint32_t AFCRemovePath(const AFCConnectionRef &c, const QString &path)
+{
+    return SNAPVALE_AFC_CALL(c, removePath(path));
+}
+std::uint32_t AFCRenamePath(const AFCConnectionRef &c, const QString &from, const QString &to)
+{
+    return SNAPVALE_AFC_CALL(c, renamePath(from, to));
+}
+std::uint32_t AFCLinkPath(const AFCConnectionRef &c, std::uint64_t type, const QString &target, const QString &link)
+{
+    return SNAPVALE_AFC_CALL(c, linkPath(type, target, link));
+}
+std::uint32_t AFCFileRefOpen(const AFCConnectionRef &c, const QString &path, std::uint64_t mode, std::uint64_t *ref)
+{
+    *ref = 0;
+    return SNAPVALE_AFC_CALL(c, fileOpen(path, mode, ref));
+}
+std::uint32_t AFCFileRefRead(const AFCConnectionRef &c, std::uint64_t ref, char *buffer, std::uint32_t *length)
+{
+    if (!c)
+        *length = 0;
+    return SNAPVALE_AFC_CALL(c, fileRead(ref, buffer, length));
+}
+std::uint32_t AFCFileRefWrite(const AFCConnectionRef &c, std::uint64_t ref, const char *buffer, std::uint32_t length)
+{
+    return SNAPVALE_AFC_CALL(c, fileWrite(ref, buffer, length));
+}
+std::uint32_t AFCFileRefClose(const AFCConnectionRef &c, std::uint64_t ref)
+{
+    return SNAPVALE_AFC_CALL(c, fileClose(ref));
+}
+
+#undef SNAPVALE_AFC_CALL
