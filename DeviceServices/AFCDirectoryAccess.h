@@ -1,0 +1,106 @@
+#pragma once
+
+#include "AFCFileReference.h"
+#include "AMDevice.h"
+#include "AMFileEntity.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <memory>
+
+// One open file-service connection of a device: file information,
+// listings, folders, renames, remote files, and whole-file copies in both
+// directions. Copies never overwrite a target; the copies with progress
+// post "AFCFileCopyBegin", "AFCFileCopyProgress" (one per 10,240-byte step)
+// and "AFCFileCopyDone" on the default notification centre, synchronously
+// on the copying thread, with this object as the sender.
+//
+// A copy whose device side fails midway (a failed read or write, the device
+// leaving) stops there: "AFCFileCopyDone" is still posted with the bytes
+// processed, the copy answers false with a last-error text, and a download
+// removes its partial local file, so no truncated file looks complete.
+class AFCDirectoryAccess {
+public:
+    static const QString kCopyBegin;    // "AFCFileCopyBegin"
+    static const QString kCopyProgress; // "AFCFileCopyProgress"
+    static const QString kCopyDone;     // "AFCFileCopyDone"
+    static constexpr std::uint32_t kCopyStep = 10240;
+    static constexpr std::uint32_t kBulkBuffer = 1024000;
+
+    // Starts the named file service on the device and opens its connection;
+    // nullptr on failure.
+    static std::unique_ptr<AFCDirectoryAccess> open(const std::shared_ptr<AMDevice> &device,
+                                                    const QString &serviceName);
+    virtual ~AFCDirectoryAccess();
+    AFCDirectoryAccess(const AFCDirectoryAccess &) = delete;
+    AFCDirectoryAccess &operator=(const AFCDirectoryAccess &) = delete;
+
+    void close();
+    bool isOpen() const { return afc_ != nullptr; }
+    QString lasterror() const { return lasterror_; }
+
+    // Key-value pairs for the path (numbers where the text is all digits)
+    // plus "path"; an invalid variant on failure.
+    QVariant getFileInfo(const QString &path);
+    bool fileExistsAtPath(const QString &path);
+    QVariant deviceInfo();
+    QVariant directoryContents(const QString &path);           // QStringList or invalid
+    QList<AMFileEntity> getItemInDirectory(const QString &path);
+    QList<AMFileEntity> getItemInDirWithoutRootDir(const QString &path);
+    QVariant recursiveDirectoryContents(const QString &path);  // sorted QStringList or invalid
+    bool mkdir(const QString &path);
+    bool unlink(const QString &path);
+    bool unlinkFolder(const QString &path);
+    bool rename(const QString &from, const QString &to);
+    bool symlink(const QString &path, const QString &target);
+
+    std::unique_ptr<AFCFileReference> openForRead(const QString &path);
+    std::unique_ptr<AFCFileReference> openForWrite(const QString &path);
+    std::unique_ptr<AFCFileReference> openForReadWrite(const QString &path);
+
+    bool copyDataToFiel(const QByteArray &data, const QString &remoteFile);
+    bool copyLocalFileToRemoteFile(const QString &localFile, const QString &remoteFile);
+    bool copyRemoteFileToLocalFile(const QString &remoteFile, const QString &localFile);
+    // Without progress, with one large buffer: the photo database,
+    // thumbnails and full-size pictures.
+    bool copyRemoteFile1ToLocalFile(const QString &remoteFile, const QString &localFile);
+
+    // Turns the service's text pairs into values: all-digit texts (the
+    // empty text included) become numbers, others stay text.
+    static QVariantMap parseKeyValues(const QMap<QString, QString> &pairs);
+
+protected:
+    explicit AFCDirectoryAccess(AFCConnectionRef afc) : afc_(std::move(afc)) {}
+
+private:
+    bool ready(const QString &path);
+    bool check(std::uint32_t status, const char *call);
+    std::unique_ptr<AFCFileReference> openFile(const QString &path, std::uint64_t mode);
+    bool download(const QString &remoteFile, const QString &localFile, bool withProgress);
+    void post(const QString &state, QVariantMap &progress);
+    bool collectRecursive(const QString &path, QStringList *out);
+
+    AFCConnectionRef afc_;
+    QString lasterror_;
+};
+
+// The media area ("com.apple.afc"), where the photo library lives.
+class AFCMediaDirectory : public AFCDirectoryAccess {
+public:
+    static std::unique_ptr<AFCDirectoryAccess> open(const std::shared_ptr<AMDevice> &device)
+    {
+        return AFCDirectoryAccess::open(device, QStringLiteral("com.apple.afc"));
+    }
+};
+
+// The whole file system of a jailbroken device ("com.apple.afc2").
+class AFCRootDirectory : public AFCDirectoryAccess {
+public:
+    static std::unique_ptr<AFCDirectoryAccess> open(const std::shared_ptr<AMDevice> &device)
+    {
+        return AFCDirectoryAccess::open(device, QStringLiteral("com.apple.afc2"));
+    }
+};
