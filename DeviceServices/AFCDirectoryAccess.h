@@ -74,6 +74,7 @@ public:
 
 protected:
     explicit AFCDirectoryAccess(AFCConnectionRef afc) : afc_(std::move(afc)) {}
+    friend class AFCApplicationDirectory;
 
 private:
     bool ready(const QString &path);
@@ -103,4 +104,23 @@ public:
     {
         return AFCDirectoryAccess::open(device, QStringLiteral("com.apple.afc2"));
     }
+};
+
+// The crash-log area ("com.apple.crashreportcopymobile").
+class AFCCrashLogDirectory : public AFCDirectoryAccess {
+public:
+    static std::unique_ptr<AFCDirectoryAccess> open(const std::shared_ptr<AMDevice> &device)
+    {
+        return AFCDirectoryAccess::open(device, QStringLiteral("com.apple.crashreportcopymobile"));
+    }
+};
+
+// The container of one application, vended by "com.apple.mobile.house_arrest".
+class AFCApplicationDirectory : public AFCDirectoryAccess {
+public:
+    static std::unique_ptr<AFCDirectoryAccess> open(const std::shared_ptr<AMDevice> &device,
+                                                    const QString &applicationId);
+
+private:
+    using AFCDirectoryAccess::AFCDirectoryAccess;
 };

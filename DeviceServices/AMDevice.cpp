@@ -177,18 +177,15 @@ QVariantMap AMDevice::getDeviceInfo()
     return info;
 }
 
-AFCConnectionRef AMDevice::newFileService(const QString &serviceName)
+AMServiceRef AMDevice::newServiceHandle(const QString &serviceName)
 {
     std::lock_guard lock(mutex_);
     if (!connectLocked())
         return nullptr;
-    AFCConnectionRef afc;
+    AMServiceRef service;
     if (startSessionLocked()) {
-        AMServiceRef service;
         const std::uint32_t status = AMDeviceStartService(device_, serviceName, &service);
-        if (status == kSuccess) {
-            AFCConnectionOpen(service, 0, &afc);
-        } else {
+        if (status != kSuccess) {
             std::fprintf(stderr, "AMDeviceStartService failed: %#x,%#x,%#x\n", status >> 26, (status >> 14) & 0xfff,
                          status & 0x3fff);
             checkStatus(status, "AMDeviceStartService");
@@ -196,6 +193,15 @@ AFCConnectionRef AMDevice::newFileService(const QString &serviceName)
         stopSessionLocked();
     }
     disconnectLocked();
+    return service;
+}
+
+AFCConnectionRef AMDevice::newFileService(const QString &serviceName)
+{
+    const AMServiceRef service = newServiceHandle(serviceName);
+    AFCConnectionRef afc;
+    if (service)
+        AFCConnectionOpen(service, 0, &afc);
     return afc;
 }
 

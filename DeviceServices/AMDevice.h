@@ -40,6 +40,8 @@ public:
     // Starts a file service with a connection and session of its own; the
     // service outlives them. Nullptr on failure.
     AFCConnectionRef newFileService(const QString &serviceName);
+    // Starts any service the same way and answers its handle.
+    AMServiceRef newServiceHandle(const QString &serviceName);
 
     bool isDevice(const AMDeviceRef &handle) const;
     void forgetDevice();

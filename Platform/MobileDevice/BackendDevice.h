@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AfcConnection.h"
+#include "ServiceChannel.h"
 
 #include <QString>
 #include <QVariant>
@@ -24,4 +25,6 @@ public:
     virtual QVariant copyValue(const QString &domain, const QString &key) const = 0;
     // Starts a file service and opens its connection.
     virtual std::uint32_t startFileService(const QString &name, std::shared_ptr<AfcConnection> *connection) = 0;
+    // Starts a service that talks over its channel (property-list messages).
+    virtual std::uint32_t startChannelService(const QString &name, std::shared_ptr<ServiceChannel> *channel) = 0;
 };

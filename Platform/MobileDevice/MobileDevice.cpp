@@ -54,20 +54,39 @@ std::uint32_t AMDeviceStartService(const AMDeviceRef &device, const QString &nam
     if (!device)
         return kDeviceGone;
     AFCConnectionRef afc;
-    const std::uint32_t status = device->startFileService(name, &afc);
-    if (status != kSuccess)
-        return status;
-    *service = std::make_shared<AMDServiceHandle>(AMDServiceHandle{name, afc});
-    return kSuccess;
+    std::uint32_t status = device->startFileService(name, &afc);
+    if (status == kSuccess) {
+        *service = std::make_shared<AMDServiceHandle>(AMDServiceHandle{name, afc, nullptr});
+        return kSuccess;
+    }
+    std::shared_ptr<ServiceChannel> channel;
+    if (device->startChannelService(name, &channel) == kSuccess) {
+        *service = std::make_shared<AMDServiceHandle>(AMDServiceHandle{name, nullptr, channel});
+        return kSuccess;
+    }
+    return status;
+}
+
+qint64 AMServiceSend(const AMServiceRef &service, const char *data, qint64 length)
+{
+    return service && service->channel ? service->channel->send(data, length) : -1;
+}
+
+qint64 AMServiceReceive(const AMServiceRef &service, char *buffer, qint64 length)
+{
+    return service && service->channel ? service->channel->receive(buffer, length) : -1;
 }
 
 std::uint32_t AFCConnectionOpen(const AMServiceRef &service, unsigned, AFCConnectionRef *connection)
 {
     connection->reset();
-    if (!service || !service->fileService)
+    if (!service)
         return kAfcNotConnected;
-    *connection = service->fileService;
-    return kSuccess;
+    if (service->fileService) {
+        *connection = service->fileService;
+        return kSuccess;
+    }
+    return service->channel ? service->channel->openFileService(connection) : kAfcNotConnected;
 }
 
 std::uint32_t AFCConnectionClose(AFCConnectionRef &connection)

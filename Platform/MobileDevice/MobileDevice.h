@@ -24,7 +24,8 @@ using AMDeviceNotificationRef = std::uint64_t;
 // A started service of a device.
 struct AMDServiceHandle {
     QString name;
-    AFCConnectionRef fileService; // set for file services
+    AFCConnectionRef fileService;            // set for file services
+    std::shared_ptr<ServiceChannel> channel; // set for message services
 };
 using AMServiceRef = std::shared_ptr<AMDServiceHandle>;
 
@@ -51,6 +52,9 @@ std::uint32_t AMDeviceStopSession(const AMDeviceRef &device);
 // Null domain or key: an empty string.
 QVariant AMDeviceCopyValue(const AMDeviceRef &device, const QString &domain, const QString &key);
 std::uint32_t AMDeviceStartService(const AMDeviceRef &device, const QString &name, AMServiceRef *service);
+// The service's byte stream: bytes sent or received, 0 at its end, -1 on failure.
+qint64 AMServiceSend(const AMServiceRef &service, const char *data, qint64 length);
+qint64 AMServiceReceive(const AMServiceRef &service, char *buffer, qint64 length);
 
 std::uint32_t AFCConnectionOpen(const AMServiceRef &service, unsigned timeout, AFCConnectionRef *connection);
 std::uint32_t AFCConnectionClose(AFCConnectionRef &connection);

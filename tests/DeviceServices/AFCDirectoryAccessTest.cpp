@@ -187,3 +187,40 @@ TEST_F(AFCDirectoryAccessTest, ClosedConnectionAndDetachedDevice)
 }
 
 } // namespace
+
+namespace {
+
+TEST(AFCApplicationDirectory, VendsOnlyAnExistingContainer)
+{
+    TempDir dir;
+    MobileDevice::setBackend(&SimulatedDeviceHub::instance());
+    const QString folder = dir.file("device");
+    QDir().mkpath(folder + "/Media");
+    QDir().mkpath(folder + "/Applications/com.example.app/Documents");
+    QDir().mkpath(folder + "/CrashReports");
+    QFile(folder + "/CrashReports/app.crash").open(QIODevice::WriteOnly);
+    ASSERT_TRUE(PropertyList::writeFile(
+        folder + "/device.plist",
+        QVariantMap{{"Values", QVariantMap{{"SerialNumber", "APPS"}}},
+                    {"Services", QStringList{"com.apple.afc", "com.apple.mobile.house_arrest",
+                                             "com.apple.crashreportcopymobile"}}},
+        PropertyList::Format::Xml));
+    auto sim = SimulatedDeviceHub::instance().attach(folder);
+    auto device = AMDevice::deviceFrom(sim);
+    ASSERT_TRUE(device);
+
+    auto app = AFCApplicationDirectory::open(device, "com.example.app");
+    ASSERT_TRUE(app);
+    EXPECT_EQ(app->directoryContents("/").toStringList(), QStringList({"Documents"}));
+    EXPECT_FALSE(AFCApplicationDirectory::open(device, "com.example.missing"));
+    EXPECT_FALSE(AFCApplicationDirectory::open(device, ".."));
+    EXPECT_FALSE(AFCApplicationDirectory::open(device, "../Media"));
+
+    auto crashes = AFCCrashLogDirectory::open(device);
+    ASSERT_TRUE(crashes);
+    EXPECT_EQ(crashes->directoryContents("/").toStringList(), QStringList({"app.crash"}));
+    SimulatedDeviceHub::instance().detach(sim);
+    MobileDevice::setBackend(nullptr);
+}
+
+} // namespace

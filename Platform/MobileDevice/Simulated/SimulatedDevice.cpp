@@ -2,6 +2,7 @@
 
 #include "MobileDeviceStatus.h"
 #include "PropertyList.h"
+#include "SimulatedHouseArrest.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -97,9 +98,27 @@ std::uint32_t SimulatedDevice::startFileService(const QString &name, std::shared
         root = folder_ + QStringLiteral("/Media");
     else if (name == QLatin1String("com.apple.afc2"))
         root = QFileInfo::exists(folder_ + QStringLiteral("/Root")) ? folder_ + QStringLiteral("/Root") : folder_;
+    else if (name == QLatin1String("com.apple.crashreportcopymobile"))
+        root = folder_ + QStringLiteral("/CrashReports");
     else
-        return kServiceNotFound; // other services are not simulated yet
+        return kServiceNotFound; // not a file service
     QDir().mkpath(root);
     *connection = std::make_shared<SimulatedAfcConnection>(root, faults_);
+    return kSuccess;
+}
+
+std::uint32_t SimulatedDevice::startChannelService(const QString &name, std::shared_ptr<ServiceChannel> *channel)
+{
+    channel->reset();
+    {
+        std::lock_guard lock(mutex_);
+        if (isDetached())
+            return kDeviceGone;
+        if (!inSession_)
+            return kNotConnected;
+    }
+    if (!services_.contains(name) || name != QLatin1String("com.apple.mobile.house_arrest"))
+        return kServiceNotFound;
+    *channel = std::make_shared<SimulatedHouseArrest>(folder_, faults_);
     return kSuccess;
 }

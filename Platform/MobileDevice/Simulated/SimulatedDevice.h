@@ -19,6 +19,9 @@
 //   Media/        served by "com.apple.afc"
 //   Root/         served by "com.apple.afc2" (the device folder itself when
 //                 absent); offered only when "Services" lists it
+//   CrashReports/ served by "com.apple.crashreportcopymobile" when listed
+//   Applications/<id>/  containers vended by "com.apple.mobile.house_arrest"
+//                 when listed
 // Calls answer the statuses of MobileDeviceStatus; a locked device fails its
 // sessions, and a detached one fails everything.
 class SimulatedDevice : public BackendDevice {
@@ -39,6 +42,7 @@ public:
     QVariant copyValue(const QString &domain, const QString &key) const override;
     // Starts a file service; the connection serves that service's root.
     std::uint32_t startFileService(const QString &name, std::shared_ptr<AfcConnection> *connection) override;
+    std::uint32_t startChannelService(const QString &name, std::shared_ptr<ServiceChannel> *channel) override;
 
 private:
     SimulatedDevice() = default;
