@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <unistd.h>
 #include <cstdio>
 #include <vector>
 
@@ -315,21 +316,13 @@ bool AFCDirectoryAccess::copyDataToFiel(const QByteArray &data, const QString &r
     return written;
 }
 
-bool AFCDirectoryAccess::copyLocalFileToRemoteFile(const QString &localFile, const QString &remoteFile)
+bool AFCDirectoryAccess::upload(const std::function<qint64(char *, std::uint32_t)> &read, const QVariantMap &start,
+                                const QString &remoteFile)
 {
-    if (!ready(remoteFile) || !ready(localFile))
-        return false;
-    if (fileExistsAtPath(remoteFile)) {
-        lasterror_ = QStringLiteral("Won't overwrite existing file");
-        return false;
-    }
-    QFile in(localFile);
-    if (!in.open(QIODevice::ReadOnly)) {
-        lasterror_ = QStringLiteral("Can't open input file");
-        return false;
-    }
-    QVariantMap progress{{"Source", localFile}, {"Target", remoteFile}, {"FileSize", qint32(in.size())},
-                         {"CurCopiedSize", 0}, {"TotalCopiedSize", 0}};
+    QVariantMap progress = start;
+    progress.insert(QStringLiteral("Target"), remoteFile);
+    progress.insert(QStringLiteral("CurCopiedSize"), 0);
+    progress.insert(QStringLiteral("TotalCopiedSize"), 0);
     post(kCopyBegin, progress);
     auto out = openForWrite(remoteFile);
     if (!out)
@@ -338,10 +331,9 @@ bool AFCDirectoryAccess::copyLocalFileToRemoteFile(const QString &localFile, con
     qint64 total = 0;
     bool ok = true;
     for (;;) {
-        const qint64 n = in.read(buffer.data(), kCopyStep);
+        const qint64 n = read(buffer.data(), kCopyStep);
         if (n < 0) {
-            lasterror_ = QStringLiteral("Can't read input file");
-            ok = false;
+            ok = false; // the reader set the error text
             break;
         }
         if (n == 0)
@@ -363,6 +355,128 @@ bool AFCDirectoryAccess::copyLocalFileToRemoteFile(const QString &localFile, con
     progress["TotalCopiedSize"] = qint32(total);
     post(kCopyDone, progress);
     return ok;
+}
+
+bool AFCDirectoryAccess::copyLocalFileToRemoteFile(const QString &localFile, const QString &remoteFile)
+{
+    if (!ready(remoteFile) || !ready(localFile))
+        return false;
+    if (fileExistsAtPath(remoteFile)) {
+        lasterror_ = QStringLiteral("Won't overwrite existing file");
+        return false;
+    }
+    QFile in(localFile);
+    if (!in.open(QIODevice::ReadOnly)) {
+        lasterror_ = QStringLiteral("Can't open input file");
+        return false;
+    }
+    return upload(
+        [&](char *buffer, std::uint32_t length) {
+            const qint64 n = in.read(buffer, length);
+            if (n < 0)
+                lasterror_ = QStringLiteral("Can't read input file");
+            return n;
+        },
+        {{"Source", localFile}, {"FileSize", qint32(in.size())}}, remoteFile);
+}
+
+bool AFCDirectoryAccess::copyFile(const QString &from, AFCDirectoryAccess &source, const QString &to)
+{
+    if (!ready(to) || !source.ready(from)) {
+        if (!source.lasterror_.isEmpty())
+            lasterror_ = source.lasterror_;
+        return false;
+    }
+    if (fileExistsAtPath(to)) {
+        lasterror_ = QStringLiteral("Won't overwrite existing file");
+        return false;
+    }
+    auto in = source.openForRead(from);
+    if (!in) {
+        lasterror_ = source.lasterror();
+        return false;
+    }
+    const qint64 size = source.getFileInfo(from).toMap().value(QStringLiteral("st_size")).toLongLong();
+    return upload(
+        [&](char *buffer, std::uint32_t length) {
+            const qint64 n = in->readN(length, buffer);
+            if (n < 0)
+                lasterror_ = in->lasterror();
+            return n;
+        },
+        {{"Source", from}, {"FileSize", qint32(size)}}, to);
+}
+
+bool AFCDirectoryAccess::copyFileToFile(const QString &from, const QString &to) { return copyFile(from, *this, to); }
+
+bool AFCDirectoryAccess::recursiveCopyFile(const QString &sourceFolder, AFCDirectoryAccess &source,
+                                           const QString &targetFolder)
+{
+    if (!ready(sourceFolder) || !ready(targetFolder))
+        return false;
+    if (!fileExistsAtPath(targetFolder) && !mkdir(targetFolder))
+        return false;
+    for (const AMFileEntity &e : source.getItemInDirWithoutRootDir(sourceFolder)) {
+        const QString target = targetFolder + QLatin1Char('/') + e.Name;
+        if (e.FileType == 1)
+            copyFile(e.FilePath, source, target);
+        else if (e.FileType == 2)
+            recursiveCopyFile(e.FilePath, source, target);
+    }
+    return true;
+}
+
+bool AFCDirectoryAccess::copyLocalFileToRemoteDir(const QString &localPath, const QString &remoteFolder)
+{
+    if (!ready(remoteFolder) || !ready(localPath))
+        return false;
+    const QFileInfo info(localPath);
+    if (!info.exists() && !info.isSymLink()) {
+        lasterror_ = QStringLiteral("Can't open input file");
+        return false;
+    }
+    const QString target = remoteFolder + QLatin1Char('/') + info.fileName();
+    if (info.isSymLink()) {
+        // The link's own text (at most 1024 bytes), not where it leads.
+        char text[1024];
+        const ssize_t n = ::readlink(QFile::encodeName(localPath).constData(), text, sizeof text);
+        if (n < 0) {
+            lasterror_ = QStringLiteral("Can't open input file");
+            return false;
+        }
+        return symlink(target, QFile::decodeName(QByteArray(text, int(n))));
+    }
+    if (!info.isDir())
+        return copyLocalFileToRemoteFile(localPath, target);
+    if (!mkdir(target))
+        return false;
+    const QStringList entries =
+        QDir(localPath).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &entry : entries) {
+        if (!copyLocalFileToRemoteDir(localPath + QLatin1Char('/') + entry, target)) {
+            std::fprintf(stderr, "failed on %s/%s: %s\n", localPath.toUtf8().constData(), entry.toUtf8().constData(),
+                         lasterror_.toUtf8().constData());
+            return false;
+        }
+    }
+    return true;
+}
+
+QList<AMFileEntity> AFCDirectoryAccess::recursiveDirectoryContentsDics(const QString &path)
+{
+    QList<AMFileEntity> out;
+    const QVariant all = recursiveDirectoryContents(path);
+    for (const QString &p : all.toStringList()) {
+        AMFileEntity e;
+        e.FilePath = p;
+        QMap<QString, QString> pairs;
+        if (AFCFileInfoOpen(afc_, p, &pairs) == kSuccess) {
+            e.FileSize = std::int32_t(pairs.value(QStringLiteral("st_size")).toLongLong());
+            e.FileType = typeOf(pairs.value(QStringLiteral("st_ifmt")));
+        }
+        out << e;
+    }
+    return out;
 }
 
 bool AFCDirectoryAccess::download(const QString &remoteFile, const QString &localFile, bool withProgress)

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 
 // One open file-service connection of a device: file information,
@@ -68,6 +69,19 @@ public:
     // thumbnails and full-size pictures.
     bool copyRemoteFile1ToLocalFile(const QString &remoteFile, const QString &localFile);
 
+    // Device file to device file: on this connection, or read from `source`
+    // and written here. Never overwrites; progress as for uploads.
+    bool copyFileToFile(const QString &from, const QString &to);
+    bool copyFile(const QString &from, AFCDirectoryAccess &source, const QString &to);
+    // A folder tree from `source` into `targetFolder` here (made when
+    // missing); files and folders only.
+    bool recursiveCopyFile(const QString &sourceFolder, AFCDirectoryAccess &source, const QString &targetFolder);
+    // A computer file or folder tree into a device folder; a symbolic link
+    // becomes a device link with the same text.
+    bool copyLocalFileToRemoteDir(const QString &localPath, const QString &remoteFolder);
+    // One entity (path, size, type) per path of the recursive listing.
+    QList<AMFileEntity> recursiveDirectoryContentsDics(const QString &path);
+
     // Turns the service's text pairs into values: all-digit texts (the
     // empty text included) become numbers, others stay text.
     static QVariantMap parseKeyValues(const QMap<QString, QString> &pairs);
@@ -81,6 +95,9 @@ private:
     bool check(std::uint32_t status, const char *call);
     std::unique_ptr<AFCFileReference> openFile(const QString &path, std::uint64_t mode);
     bool download(const QString &remoteFile, const QString &localFile, bool withProgress);
+    // Streams an open source into a new device file with progress.
+    bool upload(const std::function<qint64(char *, std::uint32_t)> &read, const QVariantMap &start,
+                const QString &remoteFile);
     void post(const QString &state, QVariantMap &progress);
     bool collectRecursive(const QString &path, QStringList *out);
 

@@ -224,3 +224,40 @@ TEST(AFCApplicationDirectory, VendsOnlyAnExistingContainer)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(AFCDirectoryAccessTest, TreeCopiesAndDepartureDuringAnUpload)
+{
+    // A computer folder tree with a link goes up as a tree.
+    QDir().mkpath(dir.file("album/sub"));
+    local("album/one.jpg", "1");
+    local("album/sub/two.jpg", "22");
+    ASSERT_TRUE(QFile::link("one.jpg", dir.file("album/link.jpg")));
+    ASSERT_TRUE(afc->copyLocalFileToRemoteDir(dir.file("album"), "/DCIM"));
+    EXPECT_EQ(afc->recursiveDirectoryContents("/DCIM/album").toStringList(),
+              QStringList({"/DCIM/album/", "/DCIM/album/link.jpg", "/DCIM/album/one.jpg", "/DCIM/album/sub/",
+                           "/DCIM/album/sub/two.jpg"}));
+    // Device-side copies, within one connection and from another.
+    ASSERT_TRUE(afc->copyFileToFile("/DCIM/album/sub/two.jpg", "/DCIM/two-copy.jpg"));
+    EXPECT_EQ(afc->getFileInfo("/DCIM/two-copy.jpg").toMap().value("st_size").toLongLong(), 2);
+    EXPECT_FALSE(afc->copyFileToFile("/DCIM/album/one.jpg", "/DCIM/two-copy.jpg"));
+    auto other = AFCMediaDirectory::open(device);
+    ASSERT_TRUE(other);
+    ASSERT_TRUE(afc->recursiveCopyFile("/DCIM/album", *other, "/Backup"));
+    EXPECT_TRUE(afc->fileExistsAtPath("/Backup/sub/two.jpg"));
+    const auto dics = afc->recursiveDirectoryContentsDics("/Backup");
+    ASSERT_EQ(dics.size(), 4);
+    EXPECT_EQ(dics[0].FileType, 2u);
+
+    // The device leaves in the middle of an upload: false, the done
+    // notification still comes.
+    sim->faults()->detachAfterBytes = sim->faults()->bytesTransferred + 15000;
+    CopySpy spy(afc.get());
+    EXPECT_FALSE(afc->copyLocalFileToRemoteFile(local("big.bin", QByteArray(50000, 'u')), "/DCIM/big.bin"));
+    ASSERT_FALSE(spy.steps.empty());
+    EXPECT_EQ(spy.steps.back().state, "AFCFileCopyDone");
+    EXPECT_LT(spy.steps.back().total, 50000);
+}
+
+} // namespace

@@ -31,7 +31,7 @@ SimulatedAfcConnection::SimulatedAfcConnection(const QString &root, std::shared_
 
 SimulatedAfcConnection::~SimulatedAfcConnection() = default;
 
-std::optional<QString> SimulatedAfcConnection::resolve(const QString &devicePath) const
+std::optional<QString> SimulatedAfcConnection::lexical(const QString &devicePath) const
 {
     if (canonicalRoot_.isEmpty() || devicePath.contains(QChar(0)))
         return std::nullopt;
@@ -43,7 +43,26 @@ std::optional<QString> SimulatedAfcConnection::resolve(const QString &devicePath
             return std::nullopt; // the device's own paths never climb
         segments << part;
     }
-    const QString local = segments.isEmpty() ? root_ : root_ + QLatin1Char('/') + segments.join(QLatin1Char('/'));
+    return segments.isEmpty() ? root_ : root_ + QLatin1Char('/') + segments.join(QLatin1Char('/'));
+}
+
+std::optional<QString> SimulatedAfcConnection::linkItself(const QString &devicePath) const
+{
+    const auto local = lexical(devicePath);
+    if (!local || !QFileInfo(*local).isSymLink())
+        return std::nullopt;
+    // The folder holding the link must itself be inside the root.
+    if (!resolve(QFileInfo(devicePath).path()))
+        return std::nullopt;
+    return local;
+}
+
+std::optional<QString> SimulatedAfcConnection::resolve(const QString &devicePath) const
+{
+    const auto lex = lexical(devicePath);
+    if (!lex)
+        return std::nullopt;
+    const QString local = *lex;
     // Follow links: the deepest part of the path that exists must stay
     // inside the root once every link in it is resolved.
     QString probe = local;
@@ -75,7 +94,11 @@ std::uint32_t SimulatedAfcConnection::fileInfo(const QString &path, QMap<QString
 {
     if (gone())
         return kAfcNotConnected;
-    const auto local = resolve(path);
+    // A link that leads nowhere or outside is described as itself, never
+    // followed.
+    auto local = resolve(path);
+    if (!local)
+        local = linkItself(path);
     if (!local)
         return kAfcObjectNotFound;
     const QFileInfo fi(*local);
@@ -116,7 +139,7 @@ std::uint32_t SimulatedAfcConnection::readDirectory(const QString &path, QString
         return kAfcNotConnected;
     const auto local = resolve(path);
     if (!local || !QFileInfo::exists(*local))
-        return kAfcObjectNotFound;
+        return linkItself(path) ? kAfcNotDirectory : kAfcObjectNotFound;
     if (!QFileInfo(*local).isDir())
         return kAfcNotDirectory;
     QDir dir(*local);
@@ -141,7 +164,10 @@ std::uint32_t SimulatedAfcConnection::removePath(const QString &path)
 {
     if (gone())
         return kAfcNotConnected;
-    const auto local = resolve(path);
+    // A link is removed as itself (never its target).
+    auto local = linkItself(path);
+    if (!local)
+        local = resolve(path);
     if (!local || *local == root_)
         return kAfcObjectNotFound;
     const QFileInfo fi(*local);

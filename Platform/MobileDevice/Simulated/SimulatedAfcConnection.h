@@ -51,6 +51,11 @@ public:
     std::optional<QString> resolve(const QString &devicePath) const;
 
 private:
+    // The local path without following links, or nothing for ".." segments.
+    std::optional<QString> lexical(const QString &devicePath) const;
+    // The local path of a link named by the device path, in a folder inside
+    // the root, for operations on the link itself.
+    std::optional<QString> linkItself(const QString &devicePath) const;
     bool gone() const { return faults_->detached.load(); }
     // Counts transferred bytes and detaches the device once its budget is spent.
     void count(qint64 bytes);

@@ -146,7 +146,7 @@ TEST_F(SimulatedDeviceTest, PathsNeverLeaveTheRoot)
     ASSERT_TRUE(QFile::link(deviceDir() + "/Media/DCIM", deviceDir() + "/Media/link-in"));
 
     const char *escapes[] = {"../outside/secret.txt", "/../../outside/secret.txt", "DCIM/../../outside/secret.txt",
-                             "link-out/secret.txt", "link-out", "dangling", "link-out/new.txt"};
+                             "link-out/secret.txt", "link-out/new.txt", "dangling/x"};
     for (const char *path : escapes) {
         QMap<QString, QString> info;
         EXPECT_EQ(afc->fileInfo(path, &info), kAfcObjectNotFound) << path;
@@ -155,9 +155,21 @@ TEST_F(SimulatedDeviceTest, PathsNeverLeaveTheRoot)
         EXPECT_EQ(afc->removePath(path), kAfcObjectNotFound) << path;
         EXPECT_EQ(afc->makeDirectory(QString(path) + "/sub"), kAfcObjectNotFound) << path;
     }
+    // Links that lead outside (or nowhere) are described and removed as
+    // themselves, never followed.
+    for (const char *link : {"link-out", "dangling"}) {
+        QMap<QString, QString> info;
+        EXPECT_EQ(afc->fileInfo(link, &info), kSuccess) << link;
+        EXPECT_EQ(info.value("st_ifmt"), "S_IFLNK") << link;
+        std::uint64_t ref = 0;
+        EXPECT_EQ(afc->fileOpen(link, AfcConnection::WriteOnly, &ref), kAfcObjectNotFound) << link;
+        QStringList entries;
+        EXPECT_EQ(afc->readDirectory(link, &entries), kAfcNotDirectory) << link;
+    }
+    EXPECT_EQ(afc->removePath("link-out"), kSuccess);
+    EXPECT_FALSE(QFileInfo(deviceDir() + "/Media/link-out").isSymLink());
+    EXPECT_TRUE(QFileInfo(outside).isDir()) << "removing the link leaves its target";
     EXPECT_EQ(afc->linkPath(2, "../../outside", "/evil"), kAfcObjectNotFound);
-    QStringList names;
-    EXPECT_EQ(afc->readDirectory("link-out", &names), kAfcObjectNotFound);
     EXPECT_EQ(QDir(outside).entryList(QDir::Files), QStringList({"secret.txt"})) << "nothing created outside";
     EXPECT_TRUE(QFile::exists(outside + "/secret.txt"));
 
