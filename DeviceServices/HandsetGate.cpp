@@ -49,8 +49,30 @@ void HandsetGate::applicationWillTerminate()
         d->applicationWillTerminate();
 }
 
+bool HandsetGate::waitForConnection()
+{
+    if (!subscribed_)
+        return false;
+    std::fputs("calling CFRunLoopRun(), plug iPod in now!!!\n", stderr);
+    QEventLoop loop;
+    waitingLoop_ = &loop;
+    loop.exec();
+    waitingLoop_ = nullptr;
+    std::fputs("back from calling CFRunLoopRun()\n", stderr);
+    return true;
+}
+
 void HandsetGate::Notify(const AMDeviceNotificationInfo &info)
 {
+    // Every event ends a wait for one, whatever it turns out to be.
+    struct EndWait {
+        QEventLoop *loop;
+        ~EndWait()
+        {
+            if (loop)
+                loop->quit();
+        }
+    } endWait{waitingLoop_};
     switch (info.message) {
     case 1: {
         const bool wifi = AMDeviceGetInterfaceType(info.device) == 2;

@@ -3,6 +3,7 @@
 #include "AMDevice.h"
 #include "HandsetGateListener.h"
 
+#include <QEventLoop>
 #include <QList>
 
 #include <memory>
@@ -24,6 +25,10 @@ public:
     void detachDevice(const std::shared_ptr<AMDevice> &device) { devices_.removeOne(device); }
     void applicationWillTerminate();
 
+    // Runs the event loop until the next device event; false when not
+    // subscribed (nothing could end the wait).
+    bool waitForConnection();
+
     // One platform event (message 1 attached, 2 detached, 3 ignored).
     void Notify(const AMDeviceNotificationInfo &info);
 
@@ -34,4 +39,5 @@ private:
     bool subscribed_ = false;
     AMDeviceNotificationRef notification_ = 0;
     QList<std::shared_ptr<AMDevice>> devices_;
+    QEventLoop *waitingLoop_ = nullptr; // set while waitForConnection runs
 };

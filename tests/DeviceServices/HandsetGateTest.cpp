@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -179,6 +180,29 @@ TEST_F(HandsetGateTest, AttachOfADeviceThatCannotConnectMakesNoObject)
     AMDeviceNotificationInfo info{d, 2};
     HandsetGate::singleton().Notify(info);
     EXPECT_TRUE(r.disconnected.empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(HandsetGateTest, WaitForConnectionEndsOnTheNextEvent)
+{
+    auto &gate = HandsetGate::singleton();
+    EXPECT_FALSE(gate.waitForConnection()) << "not subscribed: nothing would end the wait";
+    gate.setListener(&r);
+    const QString folder = device("WAITED");
+    QTimer::singleShot(20, [&] { SimulatedDeviceHub::instance().attach(folder); });
+    // A safety net that would end the wait with a detach event; it is
+    // cancelled with its guard when the test ends.
+    QObject guard;
+    QTimer::singleShot(3000, &guard, [] {
+        AMDeviceNotificationInfo info{nullptr, 2};
+        HandsetGate::singleton().Notify(info);
+    });
+    EXPECT_TRUE(gate.waitForConnection());
+    ASSERT_EQ(r.connected.size(), 1u);
+    EXPECT_EQ(r.connected[0]->serialNumber(), "WAITED");
 }
 
 } // namespace
