@@ -14,18 +14,18 @@ QByteArray LibraryDescription::uuidBytes(quint64 n)
     return bytes;
 }
 
-namespace {
-
-FixtureAlbum album(int key, int kind, const QString &title, bool stream = false)
+FixtureAlbum LibraryDescription::makeAlbum(int key, int kind, const QString &title, bool photoStream)
 {
     FixtureAlbum a;
     a.key = key;
     a.kind = kind;
     a.title = title;
-    a.photoStream = stream;
-    a.uuid = LibraryDescription::uuidBytes(0xA1B00000ULL + quint64(key));
+    a.photoStream = photoStream;
+    a.uuid = uuidBytes(0xAB00 + quint64(key));
     return a;
 }
+
+namespace {
 
 FixtureAsset asset(int key, const QString &dir, const QString &name, double modified, int w, int h)
 {
@@ -57,14 +57,14 @@ LibraryDescription LibraryDescription::generated(const QString &family, int came
     LibraryDescription d;
     d.family = family;
     d.libraryUuid = QStringLiteral("6D1F2A40-0B7C-4E11-9C3A-%1").arg(seed, 12, 16, QChar('0')).toUpper();
-    d.albums.append(album(kCameraRollKey, 1000, "Camera Roll"));
-    d.albums.append(album(kPhotoLibraryKey, 1552, "Photo Library"));
-    d.albums.append(album(kPhotoStreamKey, 1500, "My Photo Stream", true));
+    d.albums.append(makeAlbum(kCameraRollKey, 1000, "Camera Roll"));
+    d.albums.append(makeAlbum(kPhotoLibraryKey, 1552, "Photo Library"));
+    d.albums.append(makeAlbum(kPhotoStreamKey, 1500, "My Photo Stream", true));
     QList<int> synced;
     for (int i = 0; i < albums; ++i) {
         const int key = 10 + i;
         const bool device = i % 2 == 1;
-        d.albums.append(album(key, device ? 2 : 1550, QStringLiteral("Album %1").arg(i + 1)));
+        d.albums.append(makeAlbum(key, device ? 2 : 1550, QStringLiteral("Album %1").arg(i + 1)));
         if (!device)
             synced.append(key);
     }

@@ -66,6 +66,9 @@ struct LibraryDescription {
     // A small library with readable names, used by the demo command.
     static LibraryDescription demo(const QString &family);
 
+    // An album with a UUID made from its key.
+    static FixtureAlbum makeAlbum(int key, int kind, const QString &title, bool photoStream = false);
+
     // 16 deterministic bytes made from a number.
     static QByteArray uuidBytes(quint64 n);
 };

@@ -49,13 +49,7 @@ QByteArray pictureUuid(int key) { return LibraryDescription::uuidBytes(0x1000 + 
 
 FixtureAlbum album(int key, int kind, const QString &title, bool stream = false)
 {
-    FixtureAlbum a;
-    a.key = key;
-    a.kind = kind;
-    a.title = title;
-    a.photoStream = stream;
-    a.uuid = LibraryDescription::uuidBytes(0xAB00 + quint64(key));
-    return a;
+    return LibraryDescription::makeAlbum(key, kind, title, stream);
 }
 
 FixtureAsset picture(int key, const QList<int> &albums, const QString &dir, double modified)

@@ -70,13 +70,7 @@ constexpr int kRoll = 1, kLibraryAlbum = 2, kStream = 3, kSynced = 10, kDeviceEm
 
 FixtureAlbum album(int key, int kind, const QString &title, bool stream = false)
 {
-    FixtureAlbum a;
-    a.key = key;
-    a.kind = kind;
-    a.title = title;
-    a.photoStream = stream;
-    a.uuid = LibraryDescription::uuidBytes(0xAB00 + quint64(key));
-    return a;
+    return LibraryDescription::makeAlbum(key, kind, title, stream);
 }
 
 FixtureAsset asset(int key, QList<int> albums, int modified = 0)
