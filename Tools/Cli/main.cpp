@@ -1,10 +1,13 @@
 // snapvale-cli: the headless front end.
 //
 //   snapvale-cli library <Photos.sqlite> --ios-version <version> [--json]
+//   snapvale-cli make-container <picture> --uuid <UUID> [--family-code <N> --ios-version <version>] -o <file>
 
 #include "LibraryListing.h"
+#include "MySyncThbumcreate.h"
 
 #include <QCoreApplication>
+#include <QSaveFile>
 #include <QStringList>
 
 #include <cstdio>
@@ -13,7 +16,10 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: snapvale-cli library <Photos.sqlite> --ios-version <version> [--json]\n");
+    std::fprintf(stderr,
+                 "usage: snapvale-cli library <Photos.sqlite> --ios-version <version> [--json]\n"
+                 "       snapvale-cli make-container <picture> --uuid <UUID> [--family-code <N> --ios-version <version>]"
+                 " -o <file>\n");
     return 2;
 }
 
@@ -59,6 +65,54 @@ int library(const QStringList &args)
     return 0;
 }
 
+// Writes the thumbnail container an import would upload for the picture: the
+// compact kind for family code 1003 on release 5 or later, the full one
+// otherwise. The output file appears only when the whole container was
+// written.
+int makeContainer(const QStringList &args)
+{
+    QString picture, uuid, version, output;
+    int familyCode = 0;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--uuid" && hasValue) {
+            uuid = args.at(++i);
+        } else if (a == "--ios-version" && hasValue) {
+            version = args.at(++i);
+        } else if (a == "--family-code" && hasValue) {
+            bool ok = false;
+            familyCode = args.at(++i).toInt(&ok);
+            if (!ok)
+                return usage();
+        } else if (a == "-o" && hasValue) {
+            output = args.at(++i);
+        } else if (a.startsWith("-") || !picture.isEmpty()) {
+            return usage();
+        } else {
+            picture = a;
+        }
+    }
+    if (picture.isEmpty() || uuid.isEmpty() || output.isEmpty())
+        return usage();
+
+    MySyncThbumcreate generator(familyCode, version);
+    MyPhotoOrAlbumInfo record;
+    record.setPhotoName(picture);
+    record.setPhotoUUID(uuid);
+    QSaveFile file(output);
+    if (!file.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "snapvale-cli: cannot write %s: %s\n", output.toUtf8().constData(),
+                     file.errorString().toUtf8().constData());
+        return 1;
+    }
+    if (!generator.writeContainer(record, file) || !file.commit()) {
+        std::fprintf(stderr, "snapvale-cli: could not make the container of %s\n", picture.toUtf8().constData());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -70,5 +124,7 @@ int main(int argc, char **argv)
     const QString verb = args.takeFirst();
     if (verb == "library")
         return library(args);
+    if (verb == "make-container")
+        return makeContainer(args);
     return usage();
 }
