@@ -2,7 +2,9 @@
 //
 //   snapvale-cli library <Photos.sqlite> --ios-version <version> [--json]
 //   snapvale-cli make-container <picture> --uuid <UUID> [--family-code <N> --ios-version <version>] -o <file>
+//   snapvale-cli describe-library --simulate <device folder> [-o <file>] [--delete-photo <key>]… [--delete-album <key>]…
 
+#include "DescribeLibrary.h"
 #include "LibraryListing.h"
 #include "MySyncThbumcreate.h"
 
@@ -19,7 +21,9 @@ int usage()
     std::fprintf(stderr,
                  "usage: snapvale-cli library <Photos.sqlite> --ios-version <version> [--json]\n"
                  "       snapvale-cli make-container <picture> --uuid <UUID> [--family-code <N> --ios-version <version>]"
-                 " -o <file>\n");
+                 " -o <file>\n"
+                 "       snapvale-cli describe-library --simulate <device folder> [-o <file>] [--delete-photo <key>]..."
+                 " [--delete-album <key>]...\n");
     return 2;
 }
 
@@ -113,6 +117,33 @@ int makeContainer(const QStringList &args)
     return 0;
 }
 
+int describeLibrary(const QStringList &args)
+{
+    DescribeLibrary command;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (i + 1 >= args.size())
+            return usage();
+        const QString value = args.at(++i);
+        bool ok = true;
+        if (a == "--simulate")
+            command.deviceFolder = value;
+        else if (a == "-o")
+            command.output = value;
+        else if (a == "--delete-photo")
+            command.deletePhotos << value.toInt(&ok);
+        else if (a == "--delete-album")
+            command.deleteAlbums << value.toInt(&ok);
+        else
+            ok = false;
+        if (!ok)
+            return usage();
+    }
+    if (command.deviceFolder.isEmpty())
+        return usage();
+    return command.run();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -126,5 +157,7 @@ int main(int argc, char **argv)
         return library(args);
     if (verb == "make-container")
         return makeContainer(args);
+    if (verb == "describe-library")
+        return describeLibrary(args);
     return usage();
 }
