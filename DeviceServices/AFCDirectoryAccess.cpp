@@ -513,7 +513,9 @@ bool AFCDirectoryAccess::download(const QString &remoteFile, const QString &loca
     // Device reads keep their step size (and one notification each); the
     // local writes are gathered into large blocks, which the file system
     // takes far faster than 10,240-byte pieces.
-    std::vector<char> buffer(kBulkBuffer);
+    // One buffer per thread, kept between copies: a fresh megabyte per file
+    // costs its page faults again every time.
+    thread_local std::vector<char> buffer(kBulkBuffer);
     qint64 pending = 0;
     qint64 total = 0;
     bool ok = true;
