@@ -259,6 +259,28 @@ bool AFCDirectoryAccess::symlink(const QString &path, const QString &target)
     return ready(path) && check(AFCLinkPath(afc_, 2, target, path), "AFCLinkPath");
 }
 
+bool AFCDirectoryAccess::link(const QString &path, const QString &target)
+{
+    if (path.isNull()) {
+        lasterror_ = QStringLiteral("Path is nil");
+        return false;
+    }
+    if (target.isNull()) {
+        lasterror_ = QStringLiteral("Target is nil");
+        return false;
+    }
+    return ready(path) && check(AFCLinkPath(afc_, 1, target, path), "AFCLinkPath");
+}
+
+bool AFCDirectoryAccess::setmodtime(const QString &path, std::uint64_t nanoseconds)
+{
+    if (path.isNull()) {
+        lasterror_ = QStringLiteral("Path is nil");
+        return false;
+    }
+    return ready(path) && check(AFCSetModTime(afc_, path, nanoseconds), "AFCOperationCreateSetModTime");
+}
+
 std::unique_ptr<AFCFileReference> AFCDirectoryAccess::openFile(const QString &path, std::uint64_t mode)
 {
     if (!ready(path))

@@ -57,6 +57,9 @@ public:
     bool unlinkFolder(const QString &path);
     bool rename(const QString &from, const QString &to);
     bool symlink(const QString &path, const QString &target);
+    bool link(const QString &path, const QString &target);
+    // Sets the modification time (nanoseconds since 1970).
+    bool setmodtime(const QString &path, std::uint64_t nanoseconds);
 
     std::unique_ptr<AFCFileReference> openForRead(const QString &path);
     std::unique_ptr<AFCFileReference> openForWrite(const QString &path);

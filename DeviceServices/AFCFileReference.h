@@ -22,6 +22,14 @@ public:
     qint64 readN(std::uint32_t length, char *buffer);
     bool writeN(std::uint32_t length, const char *buffer);
     bool writeNSData(const QByteArray &data);
+    // whence: 0 from the start, 1 from the position, 2 from the end.
+    bool seek(qint64 offset, int whence);
+    // The position, or -1 on failure.
+    qint64 tell();
+    bool setFileSize(std::uint64_t size);
+    // An exclusive advisory lock, tried `attempts` times 10 ms apart.
+    bool lock(int attempts);
+    bool unLock();
     QString lasterror() const { return lasterror_; }
 
 private:

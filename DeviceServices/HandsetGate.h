@@ -28,6 +28,7 @@ public:
     // Runs the event loop until the next device event; false when not
     // subscribed (nothing could end the wait).
     bool waitForConnection();
+    QString clientVersion() const { return AFCGetClientVersionString(); }
 
     // One platform event (message 1 attached, 2 detached, 3 ignored).
     void Notify(const AMDeviceNotificationInfo &info);

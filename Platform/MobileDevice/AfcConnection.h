@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <QtGlobal>
+
 #include <cstdint>
 
 // One open file-service connection of a device, as a backend offers it.
@@ -28,4 +30,12 @@ public:
     virtual std::uint32_t fileRead(std::uint64_t ref, char *buffer, std::uint32_t *length) = 0;
     virtual std::uint32_t fileWrite(std::uint64_t ref, const char *buffer, std::uint32_t length) = 0;
     virtual std::uint32_t fileClose(std::uint64_t ref) = 0;
+    // whence: 0 from the start, 1 from the position, 2 from the end.
+    virtual std::uint32_t fileSeek(std::uint64_t ref, qint64 offset, int whence) = 0;
+    virtual std::uint32_t fileTell(std::uint64_t ref, std::uint64_t *position) = 0;
+    virtual std::uint32_t fileSetSize(std::uint64_t ref, std::uint64_t size) = 0;
+    // Advisory lock: 2 shared, 6 exclusive, 8 unlock (4 added: do not wait).
+    virtual std::uint32_t fileLock(std::uint64_t ref, std::uint64_t operation) = 0;
+    // Nanoseconds since 1970.
+    virtual std::uint32_t setModTime(const QString &path, std::uint64_t nanoseconds) = 0;
 };

@@ -147,4 +147,30 @@ std::uint32_t AFCFileRefClose(const AFCConnectionRef &c, std::uint64_t ref)
     return SNAPVALE_AFC_CALL(c, fileClose(ref));
 }
 
+std::uint32_t AFCFileRefSeek(const AFCConnectionRef &c, std::uint64_t ref, qint64 offset, int whence)
+{
+    return SNAPVALE_AFC_CALL(c, fileSeek(ref, offset, whence));
+}
+std::uint32_t AFCFileRefTell(const AFCConnectionRef &c, std::uint64_t ref, std::uint64_t *position)
+{
+    return SNAPVALE_AFC_CALL(c, fileTell(ref, position));
+}
+std::uint32_t AFCFileRefSetFileSize(const AFCConnectionRef &c, std::uint64_t ref, std::uint64_t size)
+{
+    return SNAPVALE_AFC_CALL(c, fileSetSize(ref, size));
+}
+std::uint32_t AFCFileRefLock(const AFCConnectionRef &c, std::uint64_t ref, std::uint64_t operation)
+{
+    return SNAPVALE_AFC_CALL(c, fileLock(ref, operation));
+}
+std::uint32_t AFCFileRefUnlock(const AFCConnectionRef &c, std::uint64_t ref)
+{
+    return SNAPVALE_AFC_CALL(c, fileLock(ref, 8));
+}
+std::uint32_t AFCSetModTime(const AFCConnectionRef &c, const QString &path, std::uint64_t nanoseconds)
+{
+    return SNAPVALE_AFC_CALL(c, setModTime(path, nanoseconds));
+}
+QString AFCGetClientVersionString() { return QStringLiteral("Snapvale-AFC-1.0"); }
+
 #undef SNAPVALE_AFC_CALL

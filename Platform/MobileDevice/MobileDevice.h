@@ -73,3 +73,11 @@ std::uint32_t AFCFileRefRead(const AFCConnectionRef &connection, std::uint64_t r
 std::uint32_t AFCFileRefWrite(const AFCConnectionRef &connection, std::uint64_t ref, const char *buffer,
                               std::uint32_t length);
 std::uint32_t AFCFileRefClose(const AFCConnectionRef &connection, std::uint64_t ref);
+std::uint32_t AFCFileRefSeek(const AFCConnectionRef &connection, std::uint64_t ref, qint64 offset, int whence);
+std::uint32_t AFCFileRefTell(const AFCConnectionRef &connection, std::uint64_t ref, std::uint64_t *position);
+std::uint32_t AFCFileRefSetFileSize(const AFCConnectionRef &connection, std::uint64_t ref, std::uint64_t size);
+std::uint32_t AFCFileRefLock(const AFCConnectionRef &connection, std::uint64_t ref, std::uint64_t operation);
+std::uint32_t AFCFileRefUnlock(const AFCConnectionRef &connection, std::uint64_t ref);
+std::uint32_t AFCSetModTime(const AFCConnectionRef &connection, const QString &path, std::uint64_t nanoseconds);
+// The version text of this file-service client.
+QString AFCGetClientVersionString();

@@ -1,6 +1,7 @@
 // File access and copies on a simulated device.
 
 #include "AFCDirectoryAccess.h"
+#include "HandsetGate.h"
 #include "NotificationCenter.h"
 #include "PropertyList.h"
 #include "SimulatedDeviceHub.h"
@@ -258,6 +259,39 @@ TEST_F(AFCDirectoryAccessTest, TreeCopiesAndDepartureDuringAnUpload)
     ASSERT_FALSE(spy.steps.empty());
     EXPECT_EQ(spy.steps.back().state, "AFCFileCopyDone");
     EXPECT_LT(spy.steps.back().total, 50000);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(AFCDirectoryAccessTest, RemoteFilePositionsLocksLinksAndTimes)
+{
+    ASSERT_TRUE(afc->copyDataToFiel("0123456789", "/DCIM/f.txt"));
+    auto f = afc->openForReadWrite("/DCIM/f.txt");
+    ASSERT_TRUE(f);
+    EXPECT_TRUE(f->seek(-3, 2));
+    EXPECT_EQ(f->tell(), 7);
+    char buffer[8] = {};
+    EXPECT_EQ(f->readN(8, buffer), 3);
+    EXPECT_EQ(QByteArray(buffer, 3), "789");
+    EXPECT_TRUE(f->setFileSize(4));
+    EXPECT_TRUE(f->lock(3));
+    EXPECT_TRUE(f->unLock());
+    EXPECT_FALSE(f->seek(-1, 0));
+    EXPECT_TRUE(f->closeFile());
+    EXPECT_FALSE(f->seek(0, 0));
+    EXPECT_EQ(f->lasterror(), "File is not open");
+    EXPECT_EQ(afc->getFileInfo("/DCIM/f.txt").toMap().value("st_size").toLongLong(), 4);
+
+    EXPECT_TRUE(afc->link("/DCIM/hard.txt", "/DCIM/f.txt"));
+    EXPECT_EQ(afc->getFileInfo("/DCIM/hard.txt").toMap().value("st_ifmt").toString(), "S_IFREG");
+    EXPECT_FALSE(afc->link("/DCIM/bad.txt", "../../outside"));
+    const std::uint64_t when = 1400000000ULL * 1000000000ULL;
+    EXPECT_TRUE(afc->setmodtime("/DCIM/f.txt", when));
+    EXPECT_EQ(afc->getFileInfo("/DCIM/f.txt").toMap().value("st_mtime").toULongLong(), when);
+    EXPECT_FALSE(afc->setmodtime("/DCIM/missing.txt", when));
+    EXPECT_FALSE(HandsetGate::singleton().clientVersion().isEmpty());
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#include <unistd.h>
+
 using namespace MobileDeviceStatus;
 
 namespace {
@@ -196,7 +198,7 @@ std::uint32_t SimulatedAfcConnection::linkPath(std::uint64_t type, const QString
 {
     if (gone())
         return kAfcNotConnected;
-    if (type != 2)
+    if (type != 1 && type != 2)
         return kAfcOpNotSupported;
     const auto where = resolve(link);
     // The target is a device path too; relative targets are taken from the
@@ -206,6 +208,13 @@ std::uint32_t SimulatedAfcConnection::linkPath(std::uint64_t type, const QString
     const auto goal = resolve(targetDevicePath);
     if (!where || !goal)
         return kAfcObjectNotFound;
+    if (type == 1) {
+        if (!QFileInfo(*goal).isFile())
+            return kAfcObjectNotFound;
+        return ::link(QFile::encodeName(*goal).constData(), QFile::encodeName(*where).constData()) == 0
+                   ? kSuccess
+                   : kAfcObjectExists;
+    }
     return QFile::link(*goal, *where) ? kSuccess : kAfcObjectExists;
 }
 
@@ -282,4 +291,65 @@ std::uint32_t SimulatedAfcConnection::fileClose(std::uint64_t ref)
 {
     std::lock_guard lock(mutex_);
     return files_.erase(ref) ? kSuccess : kAfcInvalidArgument;
+}
+
+std::uint32_t SimulatedAfcConnection::fileSeek(std::uint64_t ref, qint64 offset, int whence)
+{
+    if (gone())
+        return kAfcNotConnected;
+    std::lock_guard lock(mutex_);
+    const auto it = files_.find(ref);
+    if (it == files_.end() || whence < 0 || whence > 2)
+        return kAfcInvalidArgument;
+    QFile &f = *it->second;
+    const qint64 base = whence == 0 ? 0 : whence == 1 ? f.pos() : f.size();
+    return base + offset >= 0 && f.seek(base + offset) ? kSuccess : kAfcInvalidArgument;
+}
+
+std::uint32_t SimulatedAfcConnection::fileTell(std::uint64_t ref, std::uint64_t *position)
+{
+    if (gone())
+        return kAfcNotConnected;
+    std::lock_guard lock(mutex_);
+    const auto it = files_.find(ref);
+    if (it == files_.end())
+        return kAfcInvalidArgument;
+    *position = std::uint64_t(it->second->pos());
+    return kSuccess;
+}
+
+std::uint32_t SimulatedAfcConnection::fileSetSize(std::uint64_t ref, std::uint64_t size)
+{
+    if (gone())
+        return kAfcNotConnected;
+    std::lock_guard lock(mutex_);
+    const auto it = files_.find(ref);
+    if (it == files_.end())
+        return kAfcInvalidArgument;
+    return it->second->resize(qint64(size)) ? kSuccess : kAfcIoError;
+}
+
+std::uint32_t SimulatedAfcConnection::fileLock(std::uint64_t ref, std::uint64_t operation)
+{
+    if (gone())
+        return kAfcNotConnected;
+    std::lock_guard lock(mutex_);
+    if (files_.find(ref) == files_.end())
+        return kAfcInvalidArgument;
+    const std::uint64_t op = operation & ~std::uint64_t(4);
+    return op == 2 || op == 6 || op == 8 ? kSuccess : kAfcInvalidArgument;
+}
+
+std::uint32_t SimulatedAfcConnection::setModTime(const QString &path, std::uint64_t nanoseconds)
+{
+    if (gone())
+        return kAfcNotConnected;
+    const auto local = resolve(path);
+    if (!local || !QFileInfo::exists(*local))
+        return kAfcObjectNotFound;
+    QFile f(*local);
+    if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return kAfcPermissionDenied;
+    const QDateTime when = QDateTime::fromMSecsSinceEpoch(qint64(nanoseconds / 1000000), Qt::UTC);
+    return f.setFileTime(when, QFileDevice::FileModificationTime) ? kSuccess : kAfcPermissionDenied;
 }

@@ -37,7 +37,7 @@ public:
     std::uint32_t makeDirectory(const QString &path) override;
     std::uint32_t removePath(const QString &path) override;
     std::uint32_t renamePath(const QString &from, const QString &to) override;
-    // Type 2 makes a symbolic link; hard links (type 1) are not offered.
+    // Type 1 makes a hard link, type 2 a symbolic link.
     std::uint32_t linkPath(std::uint64_t type, const QString &target, const QString &link) override;
 
     std::uint32_t fileOpen(const QString &path, std::uint64_t mode, std::uint64_t *ref) override;
@@ -45,6 +45,11 @@ public:
     std::uint32_t fileRead(std::uint64_t ref, char *buffer, std::uint32_t *length) override;
     std::uint32_t fileWrite(std::uint64_t ref, const char *buffer, std::uint32_t length) override;
     std::uint32_t fileClose(std::uint64_t ref) override;
+    std::uint32_t fileSeek(std::uint64_t ref, qint64 offset, int whence) override;
+    std::uint32_t fileTell(std::uint64_t ref, std::uint64_t *position) override;
+    std::uint32_t fileSetSize(std::uint64_t ref, std::uint64_t size) override;
+    std::uint32_t fileLock(std::uint64_t ref, std::uint64_t operation) override;
+    std::uint32_t setModTime(const QString &path, std::uint64_t nanoseconds) override;
 
     // The local path a device path stands for, or nothing when it would
     // leave the root.
