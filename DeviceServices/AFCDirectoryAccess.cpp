@@ -246,7 +246,7 @@ bool AFCDirectoryAccess::rename(const QString &from, const QString &to)
     return ready(from) && check(AFCRenamePath(afc_, from, to), "AFCRenamePath");
 }
 
-bool AFCDirectoryAccess::symlink(const QString &path, const QString &target)
+bool AFCDirectoryAccess::makeLink(std::uint64_t type, const QString &path, const QString &target)
 {
     if (path.isNull()) {
         lasterror_ = QStringLiteral("Path is nil");
@@ -256,21 +256,11 @@ bool AFCDirectoryAccess::symlink(const QString &path, const QString &target)
         lasterror_ = QStringLiteral("Target is nil");
         return false;
     }
-    return ready(path) && check(AFCLinkPath(afc_, 2, target, path), "AFCLinkPath");
+    return ready(path) && check(AFCLinkPath(afc_, type, target, path), "AFCLinkPath");
 }
 
-bool AFCDirectoryAccess::link(const QString &path, const QString &target)
-{
-    if (path.isNull()) {
-        lasterror_ = QStringLiteral("Path is nil");
-        return false;
-    }
-    if (target.isNull()) {
-        lasterror_ = QStringLiteral("Target is nil");
-        return false;
-    }
-    return ready(path) && check(AFCLinkPath(afc_, 1, target, path), "AFCLinkPath");
-}
+bool AFCDirectoryAccess::symlink(const QString &path, const QString &target) { return makeLink(2, path, target); }
+bool AFCDirectoryAccess::link(const QString &path, const QString &target) { return makeLink(1, path, target); }
 
 bool AFCDirectoryAccess::setmodtime(const QString &path, std::uint64_t nanoseconds)
 {

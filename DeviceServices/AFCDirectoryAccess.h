@@ -95,6 +95,8 @@ protected:
 
 private:
     bool ready(const QString &path);
+    // A link at `path` to `target`: type 1 hard, 2 symbolic.
+    bool makeLink(std::uint64_t type, const QString &path, const QString &target);
     bool check(std::uint32_t status, const char *call);
     std::unique_ptr<AFCFileReference> openFile(const QString &path, std::uint64_t mode);
     bool download(const QString &remoteFile, const QString &localFile, bool withProgress);

@@ -1,5 +1,6 @@
 // `snapvale-cli describe-library` on simulated devices.
 
+#include "CliProcess.h"
 #include "LibraryDescription.h"
 #include "MyHelper.h"
 #include "PhotoLibraryGenerator.h"
@@ -8,26 +9,14 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QByteArray err;
-};
-
-Result describe(const QStringList &args)
+CliResult describe(const QStringList &args)
 {
-    QProcess p;
-    p.start(SNAPVALE_CLI_PATH, QStringList{"describe-library"} + args);
-    Result r;
-    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
-        r.status = p.exitCode();
-    r.err = p.readAllStandardError();
-    return r;
+    return runCli(SNAPVALE_CLI_PATH, QStringList{"describe-library"} + args);
 }
 
 class CliDescribeLibrary : public ::testing::Test {
@@ -60,7 +49,7 @@ protected:
 TEST_F(CliDescribeLibrary, DescribesTheWholeSyncedLibraryAndAppliesDeletions)
 {
     const QString out = dir.file("PhotoLibrary.plist");
-    Result r = describe({"--simulate", device(), "-o", out});
+    CliResult r = describe({"--simulate", device(), "-o", out});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QVariantMap d = read(out);
     EXPECT_EQ(d.value("libraryUUID").toString(), library.libraryUuid);
@@ -89,7 +78,7 @@ TEST_F(CliDescribeLibrary, AnUnreadableLibraryGivesNoFile)
         f.write(QByteArray(8192, 'x'));
     }
     const QString out = dir.file("never.plist");
-    Result r = describe({"--simulate", device(), "-o", out});
+    CliResult r = describe({"--simulate", device(), "-o", out});
     EXPECT_NE(r.status, 0);
     EXPECT_TRUE(r.err.contains("could not be read")) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(out));

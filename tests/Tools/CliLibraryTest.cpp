@@ -1,5 +1,6 @@
 // `snapvale-cli library` end to end, on databases from the generator.
 
+#include "CliProcess.h"
 #include "LibraryDescription.h"
 #include "PhotoLibraryGenerator.h"
 #include "TempDir.h"
@@ -8,29 +9,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    QByteArray out, err;
-};
-
-CliRun cli(const QStringList &args)
-{
-    QProcess p;
-    p.start(SNAPVALE_CLI_PATH, args);
-    CliRun r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
+CliResult cli(const QStringList &args) { return runCli(SNAPVALE_CLI_PATH, args); }
 
 QList<int> keys(const QJsonArray &list)
 {
@@ -60,7 +44,7 @@ TEST_P(CliLibrary, ListsEveryCategoryNewestFirst)
     const QString db = dir.file("Photos.sqlite");
     ASSERT_TRUE(PhotoLibraryGenerator::write(d, db));
 
-    const CliRun r = cli({"library", db, "--ios-version", v.ios, "--json"});
+    const CliResult r = cli({"library", db, "--ios-version", v.ios, "--json"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonObject root = QJsonDocument::fromJson(r.out).object();
     ASSERT_FALSE(root.isEmpty()) << r.out.toStdString();
@@ -121,7 +105,7 @@ TEST(CliLibraryErrors, RefusesWhatItCannotRead)
         {{"library", db}, "usage"},
     };
     for (const Case &c : cases) {
-        const CliRun r = cli(c.args);
+        const CliResult r = cli(c.args);
         EXPECT_NE(r.status, 0) << c.message;
         EXPECT_TRUE(r.out.isEmpty()) << c.message;
         EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();

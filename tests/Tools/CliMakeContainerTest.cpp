@@ -2,33 +2,18 @@
 // container an import would upload, of the kind the device takes, and a
 // failure leaves no output file behind.
 
+#include "CliProcess.h"
 #include "MySyncThbumcreate.h"
 #include "TempDir.h"
 
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliResult {
-    int status = -1;
-    QByteArray err;
-};
-
-CliResult cli(const QStringList &args)
-{
-    QProcess p;
-    p.start(SNAPVALE_CLI_PATH, args);
-    CliResult r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.err = p.readAllStandardError();
-    return r;
-}
+CliResult cli(const QStringList &args) { return runCli(SNAPVALE_CLI_PATH, args); }
 
 QByteArray readAll(const QString &path)
 {
