@@ -31,12 +31,15 @@ int PhotoSqlQuery::lastKey(const QString &sql)
 
 int PhotoSqlQuery::photoLibraryKey() { return lastKey(PhotoSqlSchema::kPhotoLibraryKey); }
 
-NVXPhotoList PhotoSqlQuery::categoryRows(const PhotoSqlSchema &s, const QString &sql)
+NVXPhotoList PhotoSqlQuery::photoRows(const PhotoSqlSchema &s, SqliteStatement &st, const PhotoColumns &columns)
 {
     auto list = makePhotoList();
-    SqliteStatement st = db_->prepare(sql);
     if (!st.isValid())
         return list;
+    const int cAlbum = columns.album.isEmpty() ? -1 : st.columnIndex(columns.album);
+    const int cKey = st.columnIndex(columns.key);
+    const int cHeight = st.columnIndex(columns.height);
+    const int cWidth = st.columnIndex(columns.width);
     const int cCreated = st.columnIndex("ZDATECREATED");
     const int cModified = st.columnIndex("ZMODIFICATIONDATE");
     const int cOrientation = st.columnIndex("ZORIGINALORIENTATION");
@@ -45,13 +48,14 @@ NVXPhotoList PhotoSqlQuery::categoryRows(const PhotoSqlSchema &s, const QString 
     const int cTitle = st.columnIndex("ZTITLE");
     const int cSubtype = st.columnIndex("ZKINDSUBTYPE");
     const int cSize = st.columnIndex("ZORIGINALFILESIZE");
-    const int cHeight = st.columnIndex("ZORIGINALHEIGHT");
-    const int cWidth = st.columnIndex("ZORIGINALWIDTH");
-    const int cPk = st.columnIndex("Z_PK");
     const int cUuid = st.columnIndex("ZUUID");
     const int cKind = st.columnIndex("ZKIND");
     while (st.step()) {
         auto p = std::make_shared<NVXPhotoData>();
+        p->photoAsset = st.intValue(cAlbum); // 0 without an album column
+        p->photoZpk = st.intValue(cKey);
+        p->photoHeight = st.intValue(cHeight);
+        p->photoWidth = st.intValue(cWidth);
         p->photoDate = st.dateValue(cCreated);
         p->photoDateData = st.intValue(cModified);
         p->photoRiginal = st.intValue(cOrientation);
@@ -62,9 +66,6 @@ NVXPhotoList PhotoSqlQuery::categoryRows(const PhotoSqlSchema &s, const QString 
         else
             p->photoKindSubtype = st.intValue(cSubtype);
         p->photoSize = st.intValue(cSize);
-        p->photoHeight = st.intValue(cHeight);
-        p->photoWidth = st.intValue(cWidth);
-        p->photoZpk = st.intValue(cPk);
         p->photoUUID = st.bytesValue(cUuid);
         if (s.hasTextUuid())
             p->photoUUIDString = st.textValue(cUuid);
@@ -72,6 +73,13 @@ NVXPhotoList PhotoSqlQuery::categoryRows(const PhotoSqlSchema &s, const QString 
         list->append(std::move(p));
     }
     return list;
+}
+
+NVXPhotoList PhotoSqlQuery::categoryRows(const PhotoSqlSchema &s, const QString &sql)
+{
+    SqliteStatement st = db_->prepare(sql);
+    return photoRows(s, st, {QStringLiteral("Z_PK"), QString(), QStringLiteral("ZORIGINALHEIGHT"),
+                             QStringLiteral("ZORIGINALWIDTH")});
 }
 
 QString PhotoSqlQuery::memberStatement(const PhotoSqlSchema &s, int key)
@@ -179,45 +187,9 @@ NVXPhotoList PhotoSqlQuery::importAlbum(const PhotoSqlSchema &s, int key)
 NVXPhotoList PhotoSqlQuery::othersPhoto(const PhotoSqlSchema &s, int albumKey)
 {
     logInfo("Begin query correspond album photodata");
-    auto list = makePhotoList();
     SqliteStatement st = db_->prepare(s.albumPhotosStatement);
     st.bindInt(1, albumKey);
-    const int cAlbum = st.columnIndex(s.albumColumn);
-    const int cAsset = st.columnIndex(s.assetColumn);
-    const int cHeight = st.columnIndex("ZHEIGHT");
-    const int cWidth = st.columnIndex("ZWIDTH");
-    const int cKind = st.columnIndex("ZKIND");
-    const int cOrientation = st.columnIndex("ZORIGINALORIENTATION");
-    const int cCreated = st.columnIndex("ZDATECREATED");
-    const int cFileName = st.columnIndex("ZFILENAME");
-    const int cDirectory = st.columnIndex("ZDIRECTORY");
-    const int cSize = st.columnIndex("ZORIGINALFILESIZE");
-    const int cModified = st.columnIndex("ZMODIFICATIONDATE");
-    const int cTitle = st.columnIndex("ZTITLE");
-    const int cSubtype = st.columnIndex("ZKINDSUBTYPE");
-    const int cUuid = st.columnIndex("ZUUID");
-    while (st.step()) {
-        auto p = std::make_shared<NVXPhotoData>();
-        p->photoAsset = st.intValue(cAlbum);
-        p->photoZpk = st.intValue(cAsset);
-        p->photoHeight = st.intValue(cHeight);
-        p->photoWidth = st.intValue(cWidth);
-        p->photoKind = st.intValue(cKind);
-        p->photoRiginal = st.intValue(cOrientation);
-        p->photoDate = st.dateValue(cCreated);
-        p->photoName = st.textValue(cFileName);
-        p->photoPath = st.textValue(cDirectory);
-        p->photoSize = st.intValue(cSize);
-        p->photoDateData = st.intValue(cModified);
-        if (s.hasTitle())
-            p->photoTitle = st.textValue(cTitle);
-        else
-            p->photoKindSubtype = st.intValue(cSubtype);
-        p->photoUUID = st.bytesValue(cUuid);
-        if (s.hasTextUuid())
-            p->photoUUIDString = st.textValue(cUuid);
-        list->append(std::move(p));
-    }
+    auto list = photoRows(s, st, {s.assetColumn, s.albumColumn, QStringLiteral("ZHEIGHT"), QStringLiteral("ZWIDTH")});
     NVXLogManager::singleton().writeInfoLog(s.albumPhotosEndLine);
     return list;
 }

@@ -42,6 +42,15 @@ private:
     // Z_PK of the last row the statement answers; -1 for none.
     int lastKey(const QString &sql);
     NVXPhotoList memberList(const PhotoSqlSchema &s, int key);
+    // Where a photo statement keeps the columns that differ between the
+    // category and album-photos queries.
+    struct PhotoColumns {
+        QString key;    // the asset key
+        QString album;  // the album key, empty when the statement has none
+        QString height;
+        QString width;
+    };
+    NVXPhotoList photoRows(const PhotoSqlSchema &s, SqliteStatement &st, const PhotoColumns &columns);
     NVXPhotoList categoryRows(const PhotoSqlSchema &s, const QString &sql);
     NVXPhotoList albumRows(const PhotoSqlSchema &s, SqliteStatement &st);
 
