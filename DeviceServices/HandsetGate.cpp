@@ -81,6 +81,12 @@ void HandsetGate::Notify(const AMDeviceNotificationInfo &info)
         auto device = AMDevice::deviceFrom(info.device);
         if (!device)
             return;
+        // A new subscription reports attached devices again: the fresh
+        // object takes the place of the earlier one for the same device.
+        for (qsizetype i = devices_.size() - 1; i >= 0; --i) {
+            if (devices_.at(i)->isDevice(info.device))
+                devices_.removeAt(i);
+        }
         devices_.append(device);
         device->setIsWifiConnection(wifi);
         if (listener_)

@@ -117,6 +117,18 @@ void NotificationCenter::removeObserver(const void *owner, const QString &name)
 
 void NotificationCenter::post(const QString &name, const void *object, const QVariantMap &userInfo)
 {
+    deliver(Notification{name, object, userInfo, QVariant()});
+}
+
+void NotificationCenter::postValue(const QString &name, const QVariant &value, const QVariantMap &userInfo)
+{
+    deliver(Notification{name, nullptr, userInfo, value});
+}
+
+void NotificationCenter::deliver(const Notification &note)
+{
+    const QString &name = note.name;
+    const void *object = note.object;
     EntryList targets;
     {
         std::lock_guard lock(mutex_);
@@ -127,7 +139,6 @@ void NotificationCenter::post(const QString &name, const void *object, const QVa
     }
     if (targets.empty())
         return;
-    const Notification note{name, object, userInfo};
     const auto self = std::this_thread::get_id();
     for (const auto &e : targets) {
         {

@@ -10,11 +10,14 @@
 #include <vector>
 
 // A posted notification: its name, the object that posted it (compared by
-// address only, never dereferenced by the centre) and its payload.
+// address only, never dereferenced by the centre), an object carried by
+// value (a text such as a serial number, for notifications whose object is
+// data rather than a sender) and its payload.
 struct Notification {
     QString name;
     const void *object = nullptr;
     QVariantMap userInfo;
+    QVariant value;
 };
 
 // The process-wide notification centre.
@@ -57,6 +60,9 @@ public:
     void removeObserver(const void *owner, const QString &name);
 
     void post(const QString &name, const void *object = nullptr, const QVariantMap &userInfo = {});
+    // Posts with no sender and `value` as the notification's object; sender
+    // filters do not match it.
+    void postValue(const QString &name, const QVariant &value, const QVariantMap &userInfo = {});
 
     // Number of live registrations (for tests and diagnostics).
     std::size_t observerCount() const;
@@ -64,6 +70,7 @@ public:
 private:
     struct Entry;
     using EntryList = std::vector<std::shared_ptr<Entry>>;
+    void deliver(const Notification &note);
     template <typename Pred> void removeMatching(Pred pred);
     void retire(const EntryList &removed);
 

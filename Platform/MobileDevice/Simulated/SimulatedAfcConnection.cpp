@@ -89,7 +89,7 @@ void SimulatedAfcConnection::count(qint64 bytes)
     const qint64 total = faults_->bytesTransferred.fetch_add(bytes) + bytes;
     const qint64 limit = faults_->detachAfterBytes.load();
     if (limit >= 0 && total >= limit)
-        faults_->detached.store(true);
+        faults_->detachNow();
 }
 
 std::uint32_t SimulatedAfcConnection::fileInfo(const QString &path, QMap<QString, QString> *info)

@@ -40,6 +40,12 @@ std::shared_ptr<SimulatedDevice> SimulatedDeviceHub::attach(const QString &folde
     auto device = SimulatedDevice::open(folder, error);
     if (!device)
         return nullptr;
+    // A device that a fault makes leave is reported like one unplugged.
+    std::weak_ptr<SimulatedDevice> weak = device;
+    device->faults()->onDetached = [this, weak] {
+        if (auto d = weak.lock())
+            detach(d);
+    };
     std::lock_guard lock(mutex_);
     devices_.append(device);
     for (const auto &s : subscribers_)
