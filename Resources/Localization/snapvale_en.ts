@@ -11,5 +11,9 @@
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>
+    <message id="NoconectView_Need_Passcode">
+        <source>The device is locked with a passcode. Unlock it, then connect it again.</source>
+        <translation>The device is locked with a passcode. Unlock it, then connect it again.</translation>
+    </message>
 </context>
 </TS>
